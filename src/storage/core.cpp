@@ -1,0 +1,134 @@
+#include "storage/core.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/dialog.h"
+#include "shell/cstring.h"
+#include "shell/log.h"
+#include "shell/scramble.h"
+
+namespace {
+std::string g_archivePath = "brookfield.core";
+
+FILE* OpenLoose(const char* name, const char* mode) {
+  char path[4096];
+  CoreLoosePath(name, path, sizeof path);
+  return std::fopen(path, mode);
+}
+
+bool ReadInt32(FILE* f, int32_t* value) {
+  uint8_t b[4];
+  if (std::fread(b, 1, 4, f) != 4) return false;
+  *value = static_cast<int32_t>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+                                (static_cast<uint32_t>(b[2]) << 16) |
+                                (static_cast<uint32_t>(b[3]) << 24));
+  return true;
+}
+
+// Walks the archive's entries until one is named `name`. On a match the file
+// stands at the entry's first data byte and the data size is returned in
+// *size. A damaged entry (negative or oversized field, short read) ends the
+// walk like the end of the archive does.
+bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* size) {
+  if (std::fseek(archive, 0, SEEK_END) != 0) return false;
+  const long fileSize = std::ftell(archive);
+  std::rewind(archive);
+  if (fileSize < 0) return false;
+
+  cstring buffer;  // grows the way the string class grows
+  int tag;
+  while ((tag = std::fgetc(archive)) != EOF) {
+    int32_t n = 0;
+    if (!ReadInt32(archive, &n)) return false;
+    const long remaining = fileSize - std::ftell(archive);
+    if (n <= 0 || n > remaining) return false;
+    if (buffer.capacity <= n) {
+      buffer.resize(n);
+      if (!buffer.data) return false;
+    }
+    if (std::fread(buffer.data, 1, static_cast<size_t>(n), archive) != static_cast<size_t>(n))
+      return false;
+    if (scrambledNames) Scramble(buffer.data, n);
+    buffer.data[n - 1] = '\0';  // a damaged name can't run past its field
+
+    int32_t s = 0;
+    if (!ReadInt32(archive, &s)) return false;
+    if (s < 0 || s > fileSize - std::ftell(archive)) return false;
+    if (std::strcmp(buffer.data, name) == 0) {
+      *size = s;
+      return true;
+    }
+    if (std::fseek(archive, s, SEEK_CUR) != 0) return false;
+  }
+  return false;
+}
+}  // namespace
+
+void CoreSetArchivePath(const char* path) {
+  g_archivePath = path;
+}
+const char* CoreArchivePath() {
+  return g_archivePath.c_str();
+}
+
+void CoreLoosePath(const char* name, char* out, size_t outSize) {
+  if (!outSize) return;
+  size_t i = 0;
+  for (; name[i] && i + 1 < outSize; ++i) out[i] = name[i] == '\\' ? '/' : name[i];
+  out[i] = '\0';
+}
+
+FILE* CoreOpen(const char* name, const char* mode, bool scrambledNames) {
+  if (FILE* loose = OpenLoose(name, mode)) return loose;
+
+  FILE* archive = std::fopen(g_archivePath.c_str(), "rb");
+  if (!archive) PlatformFatalBox("can't open core file", "Seriously");
+
+  int32_t size = 0;
+  if (FindEntry(archive, name, scrambledNames, &size)) return archive;
+  std::fclose(archive);
+  Log(LOG_WARNING, "file %s not in core", name);
+  return OpenLoose(name, mode);
+}
+
+int32_t CWsize(const char* name, const char* mode, bool scrambledNames) {
+  if (FILE* loose = OpenLoose(name, "rb")) {
+    std::fseek(loose, 0, SEEK_END);
+    const long length = std::ftell(loose);
+    std::fclose(loose);
+    return length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(length);
+  }
+  FILE* archive = std::fopen(g_archivePath.c_str(), "rb");
+  if (!archive) {
+    Log(LOG_ERROR, "file %s not found", name);
+    return 0;
+  }
+  int32_t size = 0;
+  const bool found = FindEntry(archive, name, scrambledNames, &size);
+  std::fclose(archive);
+  if (!found) {
+    Log(LOG_ERROR, "CWsize::Seems it buggy %s", name);
+    return 0;
+  }
+  return size;
+}
+
+char* CoreReadText(const char* name) {
+  FILE* h = CoreOpen(name, "r", true);
+  if (!h) {
+    Log(LOG_WARNING, "file not found [%s]", name);
+    return nullptr;
+  }
+  int32_t size = CWsize(name, "r", true);
+  if (size < 0) size = 0;
+  char* buffer = new char[static_cast<size_t>(size) + 1]();
+  const size_t got = std::fread(buffer, 1, static_cast<size_t>(size), h);
+  buffer[size] = '\0';
+  Scramble(buffer, size);
+  // A short read leaves scrambled zeros past the end; cut the text there.
+  if (got < static_cast<size_t>(size)) buffer[got] = '\0';
+  std::fclose(h);
+  return buffer;
+}
