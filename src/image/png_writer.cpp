@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstddef>
 #include <cstdio>
 
 bool WritePng(const char* path, int width, int height, int components, const uint8_t* pixels,
@@ -22,7 +23,7 @@ bool WritePng(const char* path, int width, int height, int components, const uin
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y)
-    png_write_row(png, const_cast<png_bytep>(pixels + static_cast<size_t>(y) * stride));
+    png_write_row(png, const_cast<png_bytep>(pixels + static_cast<ptrdiff_t>(y) * stride));
   png_write_end(png, info);
   png_destroy_write_struct(&png, &info);
   return std::fclose(f) == 0;

@@ -1,3 +1,41 @@
-int main() {
-  return 0;
+// QuietHarbour: four characters under a computed sky, steered from behind.
+#include <cstdio>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "shell/app.h"
+#include "shell/harness.h"
+#include "shell/log.h"
+#include "shell/timer.h"
+#include "shell/window.h"
+
+int main(int argc, char** argv) {
+  HarnessOptions options;
+  std::string error;
+  if (!ParseHarnessOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "quietharbour: %s\n", error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    PrintHarnessHelp(stdout);
+    return 0;
+  }
+  if (options.fixedDt > 0) PlatformSetVirtualClock(options.fixedDt);
+  g_windowOptions.windowed = options.windowed;
+  g_windowOptions.width = options.width;
+  g_windowOptions.height = options.height;
+
+  // The global objects in their fixed order: the log, then the timer.
+  g_log.Open("dump.mem");
+  g_timer.Init();
+
+  if (!g_harness.Begin(options, &error)) {
+    std::fprintf(stderr, "quietharbour: %s\n", error.c_str());
+    return 2;
+  }
+  if (!PlatformInitVideo()) return 1;
+  const int code = RunProgram();
+  PlatformShutdown();
+  return code;
 }

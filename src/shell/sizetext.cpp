@@ -6,23 +6,28 @@
 namespace {
 char g_sizeText[512];
 
-void Append(const char* unit, uint32_t value, bool& first) {
+void Append(const char* unit, uint64_t value, bool& first) {
   if (!value) return;
   const size_t used = std::strlen(g_sizeText);
-  std::snprintf(g_sizeText + used, sizeof g_sizeText - used, "%s%u%s", first ? "" : " ", value,
-                unit);
+  std::snprintf(g_sizeText + used, sizeof g_sizeText - used, "%s%llu%s", first ? "" : " ",
+                static_cast<unsigned long long>(value), unit);
   first = false;
 }
 }  // namespace
 
 const char* SizeToText(const uint32_t* count) {
-  uint32_t rest = *count;
-  const uint32_t g = rest >> 30;
+  const uint64_t wide = *count;
+  return SizeToText64(&wide);
+}
+
+const char* SizeToText64(const uint64_t* count) {
+  uint64_t rest = *count;
+  const uint64_t g = rest >> 30;
   rest &= (1u << 30) - 1;
-  const uint32_t m = rest >> 20;
+  const uint64_t m = rest >> 20;
   rest &= (1u << 20) - 1;
-  const uint32_t k = rest >> 10;
-  const uint32_t b = rest & 1023u;
+  const uint64_t k = rest >> 10;
+  const uint64_t b = rest & 1023u;
   std::memset(g_sizeText, 0, 256);
   bool first = true;
   Append("Gb", g, first);

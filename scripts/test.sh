@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test headless: the test suite under Xvfb,
+# then the unit tests again under AddressSanitizer and UBSan, then a short
+# fuzzing run of each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export SDL_AUDIODRIVER=dummy QH_NONINTERACTIVE=1
+bash scripts/setup.sh
+
+echo "== tests"
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 2)
+
+echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+QH_BUILD_DIR=build-asan QH_CMAKE_ARGS="-DQH_SANITIZE=ON -DQH_BENCH=OFF" bash scripts/setup.sh
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 2)
+
+if [ -f scripts/fuzz-smoke.sh ]; then
+  echo "== fuzz smoke"
+  bash scripts/fuzz-smoke.sh
+fi

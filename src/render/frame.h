@@ -1,0 +1,4 @@
+// The frame render: every pass of one frame, in order.
+#pragma once
+
+void RenderFrame();

@@ -1,0 +1,86 @@
+#include "shell/app.h"
+
+#include <GL/gl.h>
+
+#include "game/update.h"
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "render/frame.h"
+#include "shell/harness.h"
+#include "shell/input.h"
+#include "shell/log.h"
+#include "shell/timer.h"
+#include "shell/window.h"
+
+bool g_freeLook = false;
+float g_zNear = 0.1f;
+float g_zFar = 5000.0f;
+
+namespace {
+void SetFixedGlState() {
+  glClearColor(0, 0, 0, 0);
+  glClearDepth(1.0);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT);  // the models' front faces are the clockwise ones
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_COLOR_MATERIAL);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_POINT_SMOOTH);
+}
+
+void Startup() {
+  g_fullscreen = true;
+  if (g_windowOptions.windowed) g_fullscreen = false;
+  CreateGLWindow("QuietHarbour", g_width, g_height, g_fullscreen);
+  PlatformShowCursor(false);
+  SetFixedGlState();
+  g_zNear = 0.1f;
+  g_zFar = 5000.0f;
+}
+
+// One pass of the loop's input sampling, with the scripted events of the
+// coming frame put in place first.
+void Sample(long nextFrame) {
+  g_harness.ApplyBeforeSampling(nextFrame);
+  SampleInput();
+  g_harness.ApplyAfterSampling(nextFrame);
+}
+}  // namespace
+
+int RunProgram() {
+  Startup();
+
+  if (g_harness.Scripted()) Sample(0);
+  for (long frame = 0;; ++frame) {
+    PumpWindowMessages();
+    while (!g_active && !g_closeRequested) {
+      PlatformSleep(500);
+      PumpWindowMessages();
+    }
+    PlatformAdvanceClock();
+    g_timer.Tick();
+    {
+      BenchScope scope("update");
+      UpdateFrame(g_freeLook);
+    }
+    {
+      BenchScope scope("render");
+      RenderFrame();
+      if (g_harness.benchEnabled()) glFinish();  // measure the drawing, not the swap
+    }
+    g_harness.AfterRender(frame, g_timer.frameTime);
+    {
+      BenchScope scope("swap");
+      PlatformSwapBuffers();
+    }
+    Sample(frame + 1);
+    if (g_keys[27] || g_closeRequested || g_harness.LastFrame(frame)) break;
+  }
+
+  g_harness.End();
+  return 0;
+}

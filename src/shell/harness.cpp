@@ -1,0 +1,299 @@
+#include "shell/harness.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "image/png_writer.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/window.h"
+#include "shell/input.h"
+#include "shell/window.h"
+
+Harness g_harness;
+
+namespace {
+std::vector<TraceWriter>& TraceWriters() {
+  static std::vector<TraceWriter> writers;
+  return writers;
+}
+
+int64_t SteadyNanos() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+bool ParseLong(const char* s, long* out) {
+  char* end = nullptr;
+  const long v = std::strtol(s, &end, 10);
+  if (!*s || *end) return false;
+  *out = v;
+  return true;
+}
+}  // namespace
+
+bool ParseHarnessOptions(int argc, char** argv, HarnessOptions* out, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](const char** v) {
+      if (i + 1 >= argc) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      *v = argv[++i];
+      return true;
+    };
+    const char* v = nullptr;
+    if (arg == "--help" || arg == "-h") {
+      out->help = true;
+    } else if (arg == "--windowed") {
+      out->windowed = true;
+    } else if (arg == "--bench") {
+      out->bench = true;
+    } else if (arg == "--size") {
+      if (!value(&v)) return false;
+      if (std::sscanf(v, "%dx%d", &out->width, &out->height) != 2 || out->width < 1 ||
+          out->height < 1 || out->width > 9000 || out->height > 9000) {
+        *error = "--size takes WxH, for example 1024x768";
+        return false;
+      }
+    } else if (arg == "--frames") {
+      if (!value(&v)) return false;
+      if (!ParseLong(v, &out->frames) || out->frames < 1) {
+        *error = "--frames takes a positive count";
+        return false;
+      }
+    } else if (arg == "--fixed-dt") {
+      if (!value(&v)) return false;
+      char* end = nullptr;
+      out->fixedDt = std::strtod(v, &end);
+      if (*end || !(out->fixedDt > 0) || out->fixedDt > 10) {
+        *error = "--fixed-dt takes seconds per frame, for example 0.016";
+        return false;
+      }
+    } else if (arg == "--script") {
+      if (!value(&v)) return false;
+      out->script = v;
+    } else if (arg == "--screenshot") {
+      if (!value(&v)) return false;
+      out->screenshot = v;
+    } else if (arg == "--trace") {
+      if (!value(&v)) return false;
+      out->trace = v;
+    } else {
+      *error = "unknown option " + arg + " (see --help)";
+      return false;
+    }
+  }
+  return true;
+}
+
+void PrintHarnessHelp(FILE* out) {
+  std::fprintf(
+      out,
+      "usage: quietharbour [options]\n"
+      "Without options the program runs full-screen until Escape.\n"
+      "  --windowed             a window instead of full screen\n"
+      "  --size WxH             window size instead of the desktop's\n"
+      "  --frames N             quit after N frames\n"
+      "  --fixed-dt S           virtual clocks: every frame lasts exactly S seconds\n"
+      "  --script FILE          timed input, one event per line: FRAME EVENT ARGS\n"
+      "                           key NAME down|up   (a-z 0-9 space shift ctrl alt escape\n"
+      "                                              delete tab enter f1-f12 up down left "
+      "right)\n"
+      "                           button left|right down|up\n"
+      "                           mouse DX DY        (relative motion, pixels)\n"
+      "                           cursor X Y         (absolute, window pixels)\n"
+      "                           wheel +1|-1\n"
+      "                         events of frame N are seen by the update of frame N;\n"
+      "                         '#' starts a comment\n"
+      "  --screenshot FILE.png  write the last frame as a PNG\n"
+      "  --trace FILE           one JSON object per frame (JSON Lines)\n"
+      "  --bench                print per-phase frame timings at exit\n");
+}
+
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::string* error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    const size_t hash = line.find('#');
+    if (hash != std::string::npos) line.resize(hash);
+    std::istringstream words(line);
+    std::string frameText, kind, a, b;
+    if (!(words >> frameText)) continue;
+    words >> kind >> a >> b;
+    std::string extra;
+    auto fail = [&](const std::string& why) {
+      *error = "script line " + std::to_string(number) + ": " + why;
+      return false;
+    };
+    if (words >> extra) return fail("too many fields");
+    ScriptEvent e{};
+    if (!ParseLong(frameText.c_str(), &e.frame) || e.frame < 0) return fail("bad frame number");
+    long x = 0, y = 0;
+    if (kind == "key" || kind == "button") {
+      if (b != "down" && b != "up") return fail("expected down or up");
+      e.b = b == "down";
+      if (kind == "key") {
+        e.kind = ScriptEvent::kKey;
+        e.a = PlatformKeyNameToVk(a.c_str());
+        if (!e.a) return fail("unknown key '" + a + "'");
+      } else {
+        e.kind = ScriptEvent::kButton;
+        if (a != "left" && a != "right") return fail("expected left or right");
+        e.a = a == "left" ? VK_LBUTTON : VK_RBUTTON;
+      }
+    } else if (kind == "mouse" || kind == "cursor") {
+      if (!ParseLong(a.c_str(), &x) || !ParseLong(b.c_str(), &y)) return fail("expected X Y");
+      e.kind = kind == "mouse" ? ScriptEvent::kMouse : ScriptEvent::kCursor;
+      e.a = static_cast<int>(x);
+      e.b = static_cast<int>(y);
+    } else if (kind == "wheel") {
+      if ((a != "+1" && a != "-1" && a != "1") || !b.empty()) return fail("expected +1 or -1");
+      e.kind = ScriptEvent::kWheel;
+      e.a = a == "-1" ? -1 : 1;
+    } else {
+      return fail("unknown event '" + kind + "'");
+    }
+    out->push_back(e);
+  }
+  std::stable_sort(out->begin(), out->end(),
+                   [](const ScriptEvent& l, const ScriptEvent& r) { return l.frame < r.frame; });
+  return true;
+}
+
+bool Harness::Begin(const HarnessOptions& options, std::string* error) {
+  options_ = options;
+  if (!options_.script.empty()) {
+    std::ifstream in(options_.script);
+    if (!in) {
+      *error = "can't read the script " + options_.script;
+      return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    if (!ParseScript(text.str(), &events_, error)) return false;
+    PlatformUseVirtualCursor(true);
+  }
+  if (!options_.trace.empty()) {
+    trace_ = std::fopen(options_.trace.c_str(), "w");
+    if (!trace_) {
+      *error = "can't write the trace " + options_.trace;
+      return false;
+    }
+  }
+  return true;
+}
+
+void Harness::ApplyBeforeSampling(long frame) {
+  for (; next_ < events_.size() && events_[next_].frame <= frame; ++next_) {
+    const ScriptEvent& e = events_[next_];
+    switch (e.kind) {
+      case ScriptEvent::kKey:
+      case ScriptEvent::kButton:
+        PlatformSetKey(e.a, e.b != 0);
+        break;
+      case ScriptEvent::kMouse:
+        PlatformMoveVirtualCursor(e.a, e.b);
+        break;
+      case ScriptEvent::kCursor:
+        PlatformSetCursorPos(e.a, e.b);
+        break;
+      case ScriptEvent::kWheel:
+        break;  // after sampling
+    }
+  }
+}
+
+void Harness::ApplyAfterSampling(long frame) {
+  for (const ScriptEvent& e : events_)
+    if (e.frame == frame && e.kind == ScriptEvent::kWheel) g_wheel = e.a;
+}
+
+void Harness::AfterRender(long frame, float dt) {
+  if (trace_) {
+    std::string line = "{\"frame\":" + std::to_string(frame) + ",\"dt\":";
+    TraceNumber(&line, dt);
+    for (TraceWriter writer : TraceWriters()) writer(&line);
+    line += "}\n";
+    std::fputs(line.c_str(), trace_);
+  }
+  // Read the back buffer before the swap; only the last frame is kept.
+  if (!options_.screenshot.empty() && (options_.frames < 0 || LastFrame(frame))) {
+    shotWidth_ = g_width;
+    shotHeight_ = g_height;
+    shot_.resize(static_cast<size_t>(shotWidth_) * shotHeight_ * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, shotWidth_, shotHeight_, GL_RGB, GL_UNSIGNED_BYTE, shot_.data());
+  }
+}
+
+void Harness::AddTiming(const char* phase, double seconds) {
+  for (Phase& p : phases_) {
+    if (p.name == phase) {
+      p.samples.push_back(seconds);
+      return;
+    }
+  }
+  phases_.push_back({phase, {seconds}});
+}
+
+void Harness::End() {
+  if (trace_) std::fclose(trace_);
+  trace_ = nullptr;
+  if (!shot_.empty()) {
+    // GL rows run bottom up; PNG rows top down.
+    const int stride = shotWidth_ * 3;
+    if (!WritePng(options_.screenshot.c_str(), shotWidth_, shotHeight_, 3,
+                  shot_.data() + static_cast<size_t>(shotHeight_ - 1) * stride, -stride))
+      std::fprintf(stderr, "QuietHarbour: can't write %s\n", options_.screenshot.c_str());
+  }
+  if (options_.bench) {
+    std::printf("%-24s %8s %10s %10s %10s\n", "phase (ms)", "frames", "min", "median", "max");
+    for (Phase& p : phases_) {
+      std::sort(p.samples.begin(), p.samples.end());
+      const size_t n = p.samples.size();
+      std::printf("%-24s %8zu %10.3f %10.3f %10.3f\n", p.name.c_str(), n, p.samples[0] * 1e3,
+                  p.samples[n / 2] * 1e3, p.samples[n - 1] * 1e3);
+    }
+    std::fflush(stdout);
+  }
+}
+
+void RegisterTraceWriter(TraceWriter writer) {
+  TraceWriters().push_back(writer);
+}
+
+void TraceNumber(std::string* out, double value) {
+  char text[32];
+  if (!std::isfinite(value)) value = 0;  // JSON has no NaN or infinity
+  std::snprintf(text, sizeof text, "%.9g", value);
+  *out += text;
+}
+
+void TraceVec3(std::string* out, const float* xyz) {
+  *out += "[";
+  for (int i = 0; i < 3; ++i) {
+    if (i) *out += ",";
+    TraceNumber(out, xyz[i]);
+  }
+  *out += "]";
+}
+
+BenchScope::BenchScope(const char* phase)
+    : phase_(phase), start_(g_harness.benchEnabled() ? SteadyNanos() : 0) {}
+
+BenchScope::~BenchScope() {
+  if (g_harness.benchEnabled()) g_harness.AddTiming(phase_, (SteadyNanos() - start_) * 1e-9);
+}

@@ -1,0 +1,99 @@
+// The run harness: options for reproducible, scripted, observable runs.
+// Without options the program behaves exactly as it always does.
+//
+//   --windowed            a window instead of full screen
+//   --size WxH            window size instead of the desktop's
+//   --frames N            quit after N frames
+//   --fixed-dt S          virtual clocks advancing exactly S seconds a frame
+//   --script FILE         timed input, one "FRAME EVENT ARGS" per line
+//   --screenshot FILE.png the last frame as a PNG
+//   --trace FILE          one JSON object per frame (JSON Lines)
+//   --bench               per-phase frame timings at exit
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct HarnessOptions {
+  bool windowed = false;
+  int width = 0, height = 0;
+  long frames = -1;  // -1: until Escape or close
+  double fixedDt = 0;
+  std::string script, screenshot, trace;
+  bool bench = false;
+  bool help = false;
+};
+
+// Parses the command line. Returns false with a one-line reason in `error`.
+bool ParseHarnessOptions(int argc, char** argv, HarnessOptions* out, std::string* error);
+void PrintHarnessHelp(FILE* out);
+
+// One scripted input event.
+struct ScriptEvent {
+  enum Kind { kKey, kButton, kMouse, kCursor, kWheel } kind;
+  long frame;
+  int a = 0, b = 0;  // key: vk, down; button: vk, down; mouse: dx, dy; cursor: x, y; wheel: step
+};
+
+// Parses a script ('#' starts a comment). Returns false with the line number
+// and the reason in `error`.
+bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::string* error);
+
+// Per-frame harness work, called by the frame loop.
+class Harness {
+ public:
+  bool Begin(const HarnessOptions& options, std::string* error);
+  void End();
+
+  // Events of `frame` that must be in place before the input is sampled,
+  // and the wheel steps, which go in after sampling.
+  void ApplyBeforeSampling(long frame);
+  void ApplyAfterSampling(long frame);
+
+  bool LastFrame(long frame) const { return options_.frames >= 0 && frame + 1 >= options_.frames; }
+  bool Scripted() const { return !options_.script.empty(); }
+
+  // After the render of a frame: trace line, screenshot capture.
+  void AfterRender(long frame, float dt);
+
+  // Phase timings for --bench.
+  bool benchEnabled() const { return options_.bench; }
+  void AddTiming(const char* phase, double seconds);
+
+  const HarnessOptions& options() const { return options_; }
+
+ private:
+  HarnessOptions options_;
+  std::vector<ScriptEvent> events_;
+  size_t next_ = 0;
+  FILE* trace_ = nullptr;
+  std::vector<uint8_t> shot_;
+  int shotWidth_ = 0, shotHeight_ = 0;
+  struct Phase {
+    std::string name;
+    std::vector<double> samples;
+  };
+  std::vector<Phase> phases_;
+};
+
+extern Harness g_harness;
+
+// Extra per-frame trace fields: each writer appends `,"name":value` to out.
+using TraceWriter = void (*)(std::string* out);
+void RegisterTraceWriter(TraceWriter writer);
+
+// JSON helpers for trace writers.
+void TraceNumber(std::string* out, double value);
+void TraceVec3(std::string* out, const float* xyz);
+
+// Times a scope into a --bench phase (no cost when --bench is off).
+class BenchScope {
+ public:
+  explicit BenchScope(const char* phase);
+  ~BenchScope();
+
+ private:
+  const char* phase_;
+  int64_t start_;
+};

@@ -1,0 +1,30 @@
+// The window, its GL context and the window globals.
+#pragma once
+#include <cstdint>
+
+extern int32_t g_width, g_height;
+extern bool g_active;
+extern bool g_fullscreen;
+extern bool g_vsync;
+extern bool g_closeRequested;
+
+// How the run harness overrides the window (defaults: the desktop size,
+// full-screen).
+struct WindowOptions {
+  bool windowed = false;
+  int width = 0, height = 0;  // 0: the desktop's
+};
+extern WindowOptions g_windowOptions;
+
+// Logs the machine, creates the window and context, sets the swap interval,
+// logs the GL strings, then runs `afterContext` (entry points, manager,
+// font) when given. Returns false, as designed, and the caller ignores it;
+// a window that can't be created at all ends the run with an error line.
+bool CreateGLWindow(const char* title, int width, int height, bool fullscreen,
+                    void (*afterContext)() = nullptr);
+
+// Takes every waiting window message: size, activation, close, wheel.
+void PumpWindowMessages();
+
+// Key "v": flips the swap interval when the driver supports it.
+void ToggleVsync();
