@@ -23,15 +23,14 @@ uint64_t PlatformFrequency() {
 }
 
 void PlatformSleep(uint32_t ms) {
-  if (g_virtual) {
-    g_virtualNow += static_cast<uint64_t>(ms) * 1000000ull;
-    return;
-  }
+  // Virtual time moves by the same amount; the real sleep still happens so
+  // that an inactive window doesn't spin.
+  if (g_virtual) g_virtualNow += static_cast<uint64_t>(ms) * 1000000ull;
   SDL_Delay(ms);
 }
 
 void PlatformSetVirtualClock(double frameSeconds) {
-  g_virtual = true;
+  g_virtual = frameSeconds > 0;
   g_virtualNow = 0;
   g_virtualStep =
       static_cast<uint64_t>(frameSeconds * static_cast<double>(kVirtualFrequency) + 0.5);

@@ -11,8 +11,9 @@ uint64_t PlatformCounter();
 uint64_t PlatformFrequency();
 void PlatformSleep(uint32_t ms);
 
-// Switches both clocks to virtual time advancing `frameSeconds` per
-// PlatformAdvanceClock() call.
+// Switches both clocks to virtual time, starting at 0 and advancing
+// `frameSeconds` per PlatformAdvanceClock() call; 0 or less returns to the
+// real clocks.
 void PlatformSetVirtualClock(double frameSeconds);
 bool PlatformClockIsVirtual();
 void PlatformAdvanceClock();

@@ -100,13 +100,20 @@ void PlatformPumpEvents(WindowEvents* out) {
           case SDL_WINDOWEVENT_SHOWN:
             out->activeChanged = true;
             out->active = !(SDL_GetWindowFlags(g_window) & SDL_WINDOW_MINIMIZED);
+            out->focusOnly = false;
             break;
           case SDL_WINDOWEVENT_FOCUS_LOST:
+            out->activeChanged = true;
+            out->active = false;
+            out->focusOnly = true;
+            if (!g_virtualCursor) PlatformReleaseAllKeys();
+            break;
           case SDL_WINDOWEVENT_MINIMIZED:
           case SDL_WINDOWEVENT_HIDDEN:
             out->activeChanged = true;
             out->active = false;
-            PlatformReleaseAllKeys();
+            out->focusOnly = false;
+            if (!g_virtualCursor) PlatformReleaseAllKeys();
             break;
           case SDL_WINDOWEVENT_CLOSE:
             out->closeRequested = true;

@@ -32,6 +32,7 @@ struct WindowEvents {
   int width = 0, height = 0;
   bool activeChanged = false;
   bool active = true;
+  bool focusOnly = false;  // the change came from focus, not from minimising
   bool closeRequested = false;
   int wheel = 0;  // sign of the last wheel delta: +1, -1, or 0 when none
 };

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
   g_windowOptions.windowed = options.windowed;
   g_windowOptions.width = options.width;
   g_windowOptions.height = options.height;
+  g_windowOptions.keepActiveWithoutFocus =
+      options.frames > 0 || !options.script.empty() || options.fixedDt > 0;
 
   // The global objects in their fixed order: the log, then the timer.
   g_log.Open("dump.mem");

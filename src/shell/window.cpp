@@ -99,7 +99,8 @@ void PumpWindowMessages() {
     g_width = events.width;
     g_height = events.height;
   }
-  if (events.activeChanged) g_active = events.active;
+  if (events.activeChanged && !(events.focusOnly && g_windowOptions.keepActiveWithoutFocus))
+    g_active = events.active;
   if (events.closeRequested) g_closeRequested = true;
   if (events.wheel) g_wheel = events.wheel;
 }

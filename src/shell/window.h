@@ -13,6 +13,9 @@ extern bool g_closeRequested;
 struct WindowOptions {
   bool windowed = false;
   int width = 0, height = 0;  // 0: the desktop's
+  // Harness runs stay active when another window takes the focus (several
+  // headless runs may share one display); minimising still deactivates.
+  bool keepActiveWithoutFocus = false;
 };
 extern WindowOptions g_windowOptions;
 

@@ -1,0 +1,77 @@
+#include "shell/harness.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/input.h"
+
+TEST(HarnessScript, ParsesEveryEventKindInFrameOrder) {
+  std::vector<ScriptEvent> events;
+  std::string error;
+  ASSERT_TRUE(
+      ParseScript("# comment\n"
+                  "20 key w up   # trailing comment\n"
+                  "5 key w down\n"
+                  "\n"
+                  "6 button right down\n"
+                  "7 mouse -3 4\n"
+                  "8 cursor 100 200\n"
+                  "9 wheel -1\n"
+                  "9 key f7 down\n",
+                  &events, &error))
+      << error;
+  ASSERT_EQ(events.size(), 7u);
+  EXPECT_EQ(events[0].frame, 5);
+  EXPECT_EQ(events[0].kind, ScriptEvent::kKey);
+  EXPECT_EQ(events[0].a, 'W');
+  EXPECT_EQ(events[0].b, 1);
+  EXPECT_EQ(events[1].kind, ScriptEvent::kButton);
+  EXPECT_EQ(events[1].a, VK_RBUTTON);
+  EXPECT_EQ(events[2].kind, ScriptEvent::kMouse);
+  EXPECT_EQ(events[2].a, -3);
+  EXPECT_EQ(events[2].b, 4);
+  EXPECT_EQ(events[3].kind, ScriptEvent::kCursor);
+  EXPECT_EQ(events[4].kind, ScriptEvent::kWheel);
+  EXPECT_EQ(events[4].a, -1);
+  EXPECT_EQ(events[5].a, 118);
+  EXPECT_EQ(events[6].frame, 20);
+  EXPECT_EQ(events[6].b, 0);
+}
+
+TEST(HarnessScript, RejectsBadLinesWithTheirNumber) {
+  for (const char* bad :
+       {"x key w down", "1 key nosuchkey down", "1 key w sideways", "1 button middle down",
+        "1 mouse 3", "1 wheel 2", "1 jump", "-1 key w down", "1 key w down extra"}) {
+    std::vector<ScriptEvent> events;
+    std::string error;
+    EXPECT_FALSE(ParseScript(std::string("0 key a down\n") + bad, &events, &error)) << bad;
+    EXPECT_EQ(error.rfind("script line 2: ", 0), 0u) << error;
+  }
+}
+
+TEST(HarnessOptions, ParsesAndValidates) {
+  const char* argv[] = {"qh",           "--windowed", "--size",  "640x480",  "--frames",
+                        "12",           "--fixed-dt", "0.016",   "--trace",  "t.jsonl",
+                        "--screenshot", "s.png",      "--bench", "--script", "in.txt"};
+  HarnessOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseHarnessOptions(15, const_cast<char**>(argv), &o, &error)) << error;
+  EXPECT_TRUE(o.windowed);
+  EXPECT_EQ(o.width, 640);
+  EXPECT_EQ(o.height, 480);
+  EXPECT_EQ(o.frames, 12);
+  EXPECT_DOUBLE_EQ(o.fixedDt, 0.016);
+  EXPECT_EQ(o.trace, "t.jsonl");
+  EXPECT_EQ(o.screenshot, "s.png");
+  EXPECT_EQ(o.script, "in.txt");
+  EXPECT_TRUE(o.bench);
+  for (std::vector<const char*> bad : {std::vector<const char*>{"qh", "--size", "640"},
+                                       {"qh", "--frames", "0"},
+                                       {"qh", "--fixed-dt", "-1"},
+                                       {"qh", "--trace"},
+                                       {"qh", "--nope"}}) {
+    HarnessOptions b;
+    EXPECT_FALSE(ParseHarnessOptions(static_cast<int>(bad.size()), const_cast<char**>(bad.data()),
+                                     &b, &error))
+        << bad[1];
+  }
+}

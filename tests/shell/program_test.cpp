@@ -1,0 +1,95 @@
+// The program run headless as a user would run it: exit codes, the log, the
+// trace, scripted input, screenshots.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "shell/log_decode.h"
+#include "storage/archive_writer.h"
+#include "support/test_support.h"
+
+namespace {
+std::string Program(const std::string& args) {
+  return "SDL_AUDIODRIVER=dummy " + BinaryPath("quietharbour") + " --windowed --size 320x240 " +
+         args + " 2>&1";
+}
+
+std::vector<std::string> LogLines(const std::string& path) {
+  std::vector<uint8_t> file;
+  EXPECT_TRUE(ReadWholeFile(path, &file));
+  std::vector<std::string> lines = DecodeLogLines(file);
+  for (std::string& l : lines) l = l.substr(l.find("::") + 2);
+  return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+}  // namespace
+
+TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
+  TempDir dir(true);
+  std::string out;
+  ASSERT_EQ(RunCommand(Program("--frames 30 --fixed-dt 0.016 --trace t.jsonl"), &out), 0) << out;
+  const std::vector<std::string> log = LogLines("dump.mem");
+  ASSERT_GE(log.size(), 8u);
+  EXPECT_EQ(log[0].rfind("CPU:(", 0), 0u) << log[0];
+  EXPECT_EQ(log[0].back(), ' ');
+  EXPECT_EQ(log[1].rfind("OS:Linux ", 0), 0u) << log[1];
+  EXPECT_EQ(log[2].rfind("RAM: ", 0), 0u) << log[2];
+  bool window = false, gl = false;
+  for (const std::string& l : log) {
+    window |= l == "Create OpenGL Window [320x240] windowed";
+    gl |= l.rfind("OpenGl ", 0) == 0;
+  }
+  EXPECT_TRUE(window);
+  EXPECT_TRUE(gl);
+
+  const std::vector<std::string> trace = ReadLines("t.jsonl");
+  ASSERT_EQ(trace.size(), 30u);
+  EXPECT_EQ(trace[0].rfind("{\"frame\":0,\"dt\":0.016", 0), 0u) << trace[0];
+  EXPECT_EQ(trace[29].rfind("{\"frame\":29,", 0), 0u) << trace[29];
+}
+
+TEST(Program, ScriptedEscapeEndsTheRunAndFixedStepRunsRepeat) {
+  TempDir dir(true);
+  dir.Write("quit.script", "# quit on frame 4\n4 key escape down\n5 key escape up\n");
+  for (const char* trace : {"a.jsonl", "b.jsonl"}) {
+    std::string out;
+    ASSERT_EQ(RunCommand(Program("--frames 100 --fixed-dt 0.02 --script quit.script --trace " +
+                                 std::string(trace)),
+                         &out),
+              0)
+        << out;
+  }
+  const std::vector<std::string> a = ReadLines("a.jsonl"), b = ReadLines("b.jsonl");
+  // Escape sampled for frame 4 ends the loop before that frame: frames 0..3 ran.
+  ASSERT_EQ(a.size(), 4u);
+  EXPECT_EQ(a, b);
+}
+
+TEST(Program, ScreenshotAndBenchAndBadOptions) {
+  TempDir dir(true);
+  std::string out;
+  ASSERT_EQ(RunCommand(Program("--frames 3 --screenshot shot.png --bench"), &out), 0) << out;
+  std::vector<uint8_t> png;
+  ASSERT_TRUE(ReadWholeFile("shot.png", &png));
+  ASSERT_GT(png.size(), 8u);
+  EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+  for (const char* phase : {"update", "render", "swap"})
+    EXPECT_NE(out.find(std::string(phase) + " "), std::string::npos) << out;
+
+  EXPECT_EQ(RunCommand(Program("--frames nope"), &out), 2);
+  EXPECT_NE(out.find("--frames takes a positive count"), std::string::npos);
+  dir.Write("bad.script", "1 key w sideways\n");
+  EXPECT_EQ(RunCommand(Program("--script bad.script"), &out), 2);
+  EXPECT_NE(out.find("script line 1"), std::string::npos) << out;
+  ASSERT_EQ(RunCommand(BinaryPath("quietharbour") + " --help", &out), 0);
+  EXPECT_NE(out.find("--fixed-dt"), std::string::npos);
+}

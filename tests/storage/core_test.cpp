@@ -1,0 +1,218 @@
+#include "storage/core.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shell/scramble.h"
+#include "storage/archive_writer.h"
+#include "support/test_support.h"
+
+namespace {
+// An archive written straight from the layout, independently of the packer.
+struct RawArchive {
+  std::vector<uint8_t> bytes;
+  void Int(int32_t v) {
+    for (int i = 0; i < 4; ++i)
+      bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i)));
+  }
+  void Entry(const std::string& name, const std::string& data, bool scrambleData = false) {
+    bytes.push_back(0x7F);
+    std::string field = name + '\0';
+    Scramble(&field[0], static_cast<int32_t>(field.size()));
+    Int(static_cast<int32_t>(field.size()));
+    bytes.insert(bytes.end(), field.begin(), field.end());
+    std::string content = data;
+    if (scrambleData) Scramble(&content[0], static_cast<int32_t>(content.size()));
+    Int(static_cast<int32_t>(content.size()));
+    bytes.insert(bytes.end(), content.begin(), content.end());
+  }
+  void Save() const { ASSERT_TRUE(WriteWholeFile("brookfield.core", bytes)); }
+};
+
+std::string ReadOpened(FILE* f, size_t n) {
+  std::string s(n, '\0');
+  s.resize(std::fread(&s[0], 1, n, f));
+  std::fclose(f);
+  return s;
+}
+}  // namespace
+
+TEST(CoreOpen, FindsEntriesByExactNameAndTheFirstOfTwo) {
+  TempDir dir(true);
+  RawArchive a;
+  a.Entry("bin\\a.Model", "first");
+  a.Entry("bin\\b.Anim", "bee");
+  a.Entry("bin\\a.Model", "second");
+  a.Save();
+  FILE* f = CoreOpen("bin\\a.Model", "rb", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadOpened(f, 5), "first");
+  EXPECT_EQ(CWsize("bin\\b.Anim", "rb", true), 3);
+  f = CoreOpen("bin\\b.Anim", "rb", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadOpened(f, 3), "bee");
+
+  LogCapture capture;
+  EXPECT_EQ(CoreOpen("bin\\A.Model", "rb", true), nullptr);  // case counts
+  EXPECT_EQ(CoreOpen("bin/a.Model", "rb", true), nullptr);   // so does the separator
+  EXPECT_EQ(CWsize("bin/a.Model", "rb", true), 0);
+  EXPECT_TRUE(capture.Contains("WARNING::file bin\\A.Model not in core"));
+  EXPECT_TRUE(capture.Contains("WARNING::file bin/a.Model not in core"));
+  EXPECT_TRUE(capture.Contains("ERROR::CWsize::Seems it buggy bin/a.Model"));
+}
+
+TEST(CoreOpen, LooseFilesWin) {
+  TempDir dir(true);
+  RawArchive a;
+  a.Entry("bin\\sph.col", "archived");
+  a.Save();
+  dir.Write("bin/sph.col", "loose!");
+  FILE* f = CoreOpen("bin\\sph.col", "rb", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadOpened(f, 100), "loose!");
+  EXPECT_EQ(CWsize("bin\\sph.col", "rb", true), 6);
+}
+
+TEST(CoreOpen, EmptyArchive) {
+  TempDir dir(true);
+  RawArchive().Save();
+  LogCapture capture;
+  EXPECT_EQ(CoreOpen("x", "rb", true), nullptr);
+  EXPECT_EQ(CWsize("x", "rb", true), 0);
+  EXPECT_EQ(capture.lines, (std::vector<std::string>{"WARNING::file x not in core",
+                                                     "ERROR::CWsize::Seems it buggy x"}));
+}
+
+TEST(CoreOpen, MissingArchiveInTheSizeQueryIsAnError) {
+  TempDir dir(true);
+  LogCapture capture;
+  EXPECT_EQ(CWsize("bin\\x", "rb", true), 0);
+  EXPECT_TRUE(capture.Contains("ERROR::file bin\\x not found"));
+}
+
+TEST(CoreOpenDeathTest, MissingArchiveEndsTheProgramWithExitCodeZero) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TempDir dir(true);
+  EXPECT_EXIT(CoreOpen("bin\\map2.Model", "rb", true), testing::ExitedWithCode(0),
+              "Seriously: can't open core file");
+}
+
+TEST(CoreOpen, DamagedArchivesEndTheScanAsNotFound) {
+  const std::string target = "bin\\late";
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Case> cases;
+  {
+    RawArchive a;
+    a.bytes = {1};
+    a.Int(-5);
+    cases.push_back({"negative name length", a.bytes});
+  }
+  {
+    RawArchive a;
+    a.bytes = {1};
+    a.Int(0x7FFFFFF0);
+    cases.push_back({"name length past the end", a.bytes});
+  }
+  {
+    RawArchive a;
+    a.Entry("x", "abc");
+    a.bytes[a.bytes.size() - 7] = 0xFF;  // data size -> huge
+    a.bytes[a.bytes.size() - 4] = 0x7F;
+    cases.push_back({"data size past the end", a.bytes});
+  }
+  {
+    RawArchive a;
+    a.Entry("x", "abc");
+    a.bytes.resize(a.bytes.size() - 2);
+    cases.push_back({"truncated data", a.bytes});
+  }
+  {
+    RawArchive a;
+    a.Entry("x", "abc");
+    a.bytes.push_back(1);
+    a.bytes.push_back(3);
+    cases.push_back({"truncated name length", a.bytes});
+  }
+  for (const Case& c : cases) {
+    TempDir dir(true);
+    RawArchive a;
+    a.bytes = c.bytes;
+    a.Save();
+    LogCapture capture;
+    EXPECT_EQ(CoreOpen(target.c_str(), "rb", true), nullptr) << c.what;
+    EXPECT_EQ(CWsize(target.c_str(), "rb", true), 0) << c.what;
+    EXPECT_TRUE(capture.Contains("WARNING::file bin\\late not in core")) << c.what;
+  }
+}
+
+TEST(CoreReadText, UnscramblesArchivedAndLooseText) {
+  TempDir dir(true);
+  RawArchive a;
+  a.Entry("sky.vs", "void main() {}", true);
+  a.Entry("empty.ps", "", true);
+  a.Save();
+  char* text = CoreReadText("sky.vs");
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "void main() {}");
+  delete[] text;
+  text = CoreReadText("empty.ps");
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text[0], '\0');
+  delete[] text;
+  // Loose text files are stored scrambled too.
+  std::string loose = "uniform vec3 sunPos;";
+  Scramble(&loose[0], static_cast<int32_t>(loose.size()));
+  dir.Write("eye.ps", loose);
+  text = CoreReadText("eye.ps");
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "uniform vec3 sunPos;");
+  delete[] text;
+  LogCapture capture;
+  EXPECT_EQ(CoreReadText("none.vs"), nullptr);
+  EXPECT_TRUE(capture.Contains("WARNING::file not found [none.vs]"));
+}
+
+TEST(Archive, PackerOutputReadsBackHereAndTheOtherWayRound) {
+  TempDir dir(true);
+  const std::vector<ArchiveEntry> entries = {
+      {"bin\\tree.Model", {1, 2, 3, 0, 4}}, {"sky.ps", {'a', 'b'}}, {"ZL.Line", {}}};
+  const std::vector<uint8_t> image = BuildArchive(entries);
+  ASSERT_TRUE(WriteWholeFile("brookfield.core", image));
+  FILE* f = CoreOpen("bin\\tree.Model", "rb", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadOpened(f, 5), std::string("\1\2\3\0\4", 5));
+  char* text = CoreReadText("sky.ps");
+  EXPECT_STREQ(text, "ab");
+  delete[] text;
+  EXPECT_EQ(CWsize("ZL.Line", "rb", true), 0);
+
+  // The independent writer's archive reads back through the packer's reader.
+  RawArchive raw;
+  raw.Entry("bin\\tree.Model", std::string("\1\2\3\0\4", 5));
+  raw.Entry("sky.ps", "ab", true);
+  raw.Entry("ZL.Line", "");
+  std::vector<ArchiveEntry> back;
+  std::string error;
+  ASSERT_TRUE(ReadArchive(raw.bytes, &back, &error)) << error;
+  ASSERT_EQ(back.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(back[i].name, entries[i].name);
+    EXPECT_EQ(back[i].data, entries[i].data);
+  }
+  // Same bytes but for the tag values, which readers ignore.
+  ASSERT_EQ(raw.bytes.size(), image.size());
+  std::vector<uint8_t> a = raw.bytes, b = image;
+  for (size_t at :
+       {size_t(0), size_t(1 + 4 + 15 + 4 + 5), size_t(1 + 4 + 15 + 4 + 5 + 1 + 4 + 7 + 4 + 2)}) {
+    a[at] = 0;
+    b[at] = 0;
+  }
+  EXPECT_EQ(a, b);
+  EXPECT_FALSE(ReadArchive({1, 0xFF, 0xFF, 0xFF, 0xFF}, &back, &error));
+}

@@ -1,0 +1,70 @@
+#include "support/test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "shell/log.h"
+
+TempDir::TempDir(bool enter) {
+  std::string pattern = (std::filesystem::temp_directory_path() / "qhtest-XXXXXX").string();
+  if (char* made = mkdtemp(&pattern[0])) path_ = made;
+  if (enter) {
+    previous_ = std::filesystem::current_path().string();
+    std::filesystem::current_path(path_);
+  }
+}
+
+TempDir::~TempDir() {
+  if (!previous_.empty()) std::filesystem::current_path(previous_);
+  std::error_code ec;
+  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::Write(const std::string& name, const std::string& content) const {
+  const std::filesystem::path p = File(name);
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream(p, std::ios::binary) << content;
+}
+
+namespace {
+void Collect(int, const char* line, void* user) {
+  std::string text = line;
+  const size_t at = text.find("::");
+  if (at != std::string::npos) text = text.substr(at + 2);
+  static_cast<LogCapture*>(user)->lines.push_back(text);
+}
+}  // namespace
+
+LogCapture::LogCapture() {
+  g_log.SetSink(Collect, this);
+}
+LogCapture::~LogCapture() {
+  g_log.SetSink(nullptr, nullptr);
+}
+
+bool LogCapture::Contains(const std::string& text) const {
+  for (const std::string& l : lines)
+    if (l == text) return true;
+  return false;
+}
+
+int RunCommand(const std::string& command, std::string* out) {
+  FILE* p = popen(command.c_str(), "r");
+  if (!p) return -1;
+  char buffer[4096];
+  size_t got;
+  std::string text;
+  while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, got);
+  const int status = pclose(p);
+  if (out) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string BinaryPath(const char* name) {
+  return std::string(QH_BINARY_DIR) + "/" + name;
+}
