@@ -12,7 +12,10 @@ echo "== tests"
 
 echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 QH_BUILD_DIR=build-asan QH_CMAKE_ARGS="-DQH_SANITIZE=ON -DQH_BENCH=OFF" bash scripts/setup.sh
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd build-asan && \
   xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 2)
 
 if [ -f scripts/fuzz-smoke.sh ]; then

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include "game/update.h"
+#include "gl/extensions.h"
+#include "platform/dialog.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "render/frame.h"
@@ -40,6 +42,12 @@ void Startup() {
   SetFixedGlState();
   g_zNear = 0.1f;
   g_zFar = 5000.0f;
+
+  if (!InitGLSL()) {
+    Log(LOG_WARNING, "NO GLSL");
+    PlatformFatalBox("Upgrade Video card(or driver)", "Seriously");
+  }
+  Log(LOG_INFO, "glsl::initialized");
 }
 
 // One pass of the loop's input sampling, with the scripted events of the

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "gl/extensions.h"
 #include "platform/sysinfo.h"
 #include "platform/window.h"
 #include "shell/input.h"
@@ -78,6 +79,7 @@ bool CreateGLWindow(const char* title, int, int, bool fullscreen, void (*afterCo
   }
   PlatformWindowSize(&g_width, &g_height);
 
+  InitExtensions(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
   g_swapControl = PlatformSetSwapInterval(g_vsync ? 1 : 0);
   if (!g_swapControl) {
     Log(LOG_WARNING, "WGL:we got a problem with wgl (wglSwapIntervalEXT)");
