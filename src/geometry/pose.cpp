@@ -6,12 +6,6 @@ namespace {
 // Below this squared length a blended rotation counts as cancelled.
 constexpr float kCancelled = 9.99999997e-7f;
 
-void Add(dualquat& acc, const dualquat& d, float w) {
-  for (int i = 0; i < 4; ++i) {
-    acc.real[i] += w * d.real[i];
-    acc.dual[i] += w * d.dual[i];
-  }
-}
 }  // namespace
 
 bool BlendJob::Validate() const {
@@ -112,28 +106,34 @@ bool SkinningJob::Run() const {
   if (!Validate()) return false;
   const uint32_t bones = static_cast<uint32_t>(boneCount);
   for (uint32_t v = 0; v < vertexCount; ++v) {
-    dualquat acc;
-    acc.real = quat(0, 0, 0, 0);
+    // The eight components of the blended dual quaternion, kept in locals.
+    float rx = 0, ry = 0, rz = 0, rw = 0, dx = 0, dy = 0, dz = 0, dw = 0;
     const uint32_t* idx = boneIdx[v];
     const float* w = weights[v];
     const int n = idx && w ? influenceCount[v] : 0;
     for (int j = 0; j < n; ++j) {
       if (idx[j] >= bones) continue;
       const dualquat& d = boneDual[idx[j]];
-      const float dot = acc.real.x * d.real.x + acc.real.y * d.real.y + acc.real.z * d.real.z +
-                        acc.real.w * d.real.w;
-      Add(acc, d, dot < 0 ? -w[j] : w[j]);
+      const float dot = rx * d.real.x + ry * d.real.y + rz * d.real.z + rw * d.real.w;
+      const float k = dot < 0 ? -w[j] : w[j];
+      rx += k * d.real.x;
+      ry += k * d.real.y;
+      rz += k * d.real.z;
+      rw += k * d.real.w;
+      dx += k * d.dual.x;
+      dy += k * d.dual.y;
+      dz += k * d.dual.z;
+      dw += k * d.dual.w;
     }
-    const float s = acc.real.x * acc.real.x + acc.real.y * acc.real.y + acc.real.z * acc.real.z +
-                    acc.real.w * acc.real.w;
+    dualquat acc;
+    const float s = rx * rx + ry * ry + rz * rz + rw * rw;
     if (std::fabs(s) < kCancelled) {
       acc.real = quat();
+      acc.dual = quat(dx, dy, dz, dw);
     } else {
       const float inv = 1.0f / std::sqrt(s);
-      for (int i = 0; i < 4; ++i) {
-        acc.real[i] *= inv;
-        acc.dual[i] *= inv;
-      }
+      acc.real = quat(rx * inv, ry * inv, rz * inv, rw * inv);
+      acc.dual = quat(dx * inv, dy * inv, dz * inv, dw * inv);
     }
     positions[v] = acc.transformPoint(restPositions[v]);
     normals[v] = acc.rotate(restNormals[v]);
