@@ -62,7 +62,8 @@ class Mesh {
   uint32_t slot = 0;         // index in the resource manager's mesh table
   uint32_t weightSlots = 0;  // entries in weightCount/boneIdx/weights (vertCount at resizeB)
 
-  // Every count 0, every array null (the state a new Mesh starts in). The
+  // Every count 0, every array null (the state a new Mesh starts in); slot
+  // is left as it is, it belongs to the manager's table. The
   // record stays trivially copyable so the manager's table can be a plain
   // growable block; Init readies such raw storage.
   void Init();

@@ -65,24 +65,28 @@ class TriangleIndex {
  private:
   struct Node {
     float lo[3], hi[3];  // box of the node's triangles
-    float coneAxis[3];   // unit normals of the triangles lie within the cone
-    float coneCos;       // cosine of the cone's half angle (-1: anything)
-    float maxEdge;       // longest triangle edge in the node
-    float maxAspect;     // largest longest-edge^2 / (2 * area)
-    uint32_t first;      // leaf: first entry in order_; inner: left child
-    uint32_t count;      // leaf: triangle count; inner: 0 (right child = first + 1)
+    float axis[3];       // the unit normals of its ordinary triangles lie within
+    float coneCos;       // this cone (cosine of the half angle; -1: any)
+    float maxEdge;       // longest edge of its triangles
+    float maxAspect;     // largest longest-edge^2 / |e1 x e2| of its ordinary triangles
+    uint32_t first;      // leaf: first entry in order_; inner: left child (right = first + 1)
+    uint32_t count;      // leaf: number of triangles; inner: 0
   };
+  enum : uint8_t { kRayAlways = 1, kSweepAlways = 2 };
 
-  void CollectRay(const vec3& o, const vec3& d, float t0);
-  void CollectBox(const double lo[3], const double hi[3], bool sweep);
-  void SortCandidates(bool sweep);
+  void BuildNode(uint32_t node, uint32_t first, uint32_t count);
+  void CollectRay(uint32_t node, const double o[3], const double d[3], double t0);
+  void CollectNear(uint32_t node, const double centre[3], double reach, bool cube, uint8_t skip);
+  void AddLeaf(const Node& node, uint8_t skip);
+  void Finish(uint8_t always);
 
   TriangleSet set_;
   std::vector<Node> nodes_;
-  std::vector<uint32_t> order_;        // triangle indices, leaf after leaf
-  std::vector<vec3> unitNormal_;       // true normal of each triangle (from its corners)
-  std::vector<uint32_t> rayAlways_;    // slivers: always tested by RayCast
-  std::vector<uint32_t> sweepAlways_;  // stored normal disagrees with the corners
+  std::vector<uint32_t> order_;      // triangle indices, leaf after leaf
+  std::vector<vec3> unit_;           // true unit normal of each triangle (from its corners)
+  std::vector<uint8_t> flags_;       // kRayAlways, kSweepAlways per triangle
+  std::vector<uint32_t> always_[2];  // the flagged triangles, ascending
   std::vector<uint32_t> scratch_;
-  double extent_ = 0;  // largest absolute coordinate
+  double extent_ = 0;  // largest absolute coordinate of the corners
 };
+
