@@ -85,6 +85,30 @@ TEST(Model, RefreshAfterScalingScalesTheBounds) {
     EXPECT_GT(dot(s.model.normals[v], s.model.verts[v] - s.model.center), 0) << v;
 }
 
+TEST(Model, ReNormalFollowsTheModelsOwnVertices) {
+  Scene s;
+  s.mesh.GenBox(0, 0, 0);
+  s.model.Assign(&s.mesh);
+  // Shear the model's copy: the top face (z = 1) tilts toward +x.
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v) s.model.verts[v].z += s.model.verts[v].x;
+  s.model.ReNormal();
+  const vec3 tilted = normalize(vec3(-1, 0, 1));
+  int onTop = 0;
+  for (uint32_t t = 0; t < s.mesh.triCount; ++t) {
+    const uint32_t* tri = s.mesh.tris + 3 * t;
+    if (s.mesh.pos[tri[0]].z != 1 || s.mesh.pos[tri[1]].z != 1 || s.mesh.pos[tri[2]].z != 1)
+      continue;
+    ++onTop;
+    ExpectNear(s.mesh.triNorm[t], tilted);
+  }
+  EXPECT_EQ(onTop, 2);
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
+    EXPECT_NEAR(length(s.model.normals[v]), 1.0f, 1e-5f) << v;
+  // The shared mesh keeps its own positions.
+  for (uint32_t v = 0; v < s.mesh.vertCount; ++v)
+    EXPECT_TRUE(s.mesh.pos[v].z == 0 || s.mesh.pos[v].z == 1) << v;
+}
+
 TEST(Model, CoincidentVerticesGiveAZeroRadiusAtThatPoint) {
   Scene s;
   s.mesh.resizeV(3, false);
