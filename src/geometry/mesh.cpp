@@ -1,0 +1,301 @@
+#include "geometry/mesh.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+#include <vector>
+
+#include "geometry/vertex_grid.h"
+#include "shell/growth.h"
+#include "shell/log.h"
+
+namespace {
+const char kSource[] = "inc\\Mesh";
+constexpr float kDupeTolerance = 0.001f;
+constexpr float kWeldTolerance = 0.00001f;
+
+// Flat arrays hold `per` values of T per element; the growth message reports
+// the element as a whole (a triangle is 12 bytes, a uv pair 8).
+template <class T>
+bool Grow(T*& array, int64_t count, int per, int line, const char* method) {
+  array = static_cast<T*>(ResizeBlock(array, count, sizeof(T) * per, kSource, line, method));
+  return array != nullptr || count == 0;
+}
+
+template <class T>
+void FreeLists(T** lists, uint32_t from, uint32_t to) {
+  if (!lists) return;
+  for (uint32_t i = from; i < to; ++i) {
+    std::free(lists[i]);
+    lists[i] = nullptr;
+  }
+}
+
+bool Within(const vec3& a, const vec3& b, float tolerance) {
+  return std::abs(a.x - b.x) <= tolerance && std::abs(a.y - b.y) <= tolerance &&
+         std::abs(a.z - b.z) <= tolerance;
+}
+}  // namespace
+
+void Mesh::Init() {
+  const uint32_t keep = slot;
+  *this = Mesh();
+  slot = keep;
+}
+
+void Mesh::Clear() {
+  FreeLists(dupes, 0, vertCount);
+  FreeLists(boneIdx, 0, weightSlots);
+  FreeLists(weights, 0, weightSlots);
+  FreeLists(sets, 0, setCount);
+  for (void* block : {static_cast<void*>(pos),         static_cast<void*>(norm),
+                      static_cast<void*>(extraA),      static_cast<void*>(extraB),
+                      static_cast<void*>(uv),          static_cast<void*>(dupes),
+                      static_cast<void*>(weightCount), static_cast<void*>(dupeCount),
+                      static_cast<void*>(boneIdx),     static_cast<void*>(weights),
+                      static_cast<void*>(tris),        static_cast<void*>(polys),
+                      static_cast<void*>(triNorm),     static_cast<void*>(edges),
+                      static_cast<void*>(triEdges),    static_cast<void*>(edgeFlags),
+                      static_cast<void*>(bonePos),     static_cast<void*>(boneRot),
+                      static_cast<void*>(boneParent),  static_cast<void*>(groupTris),
+                      static_cast<void*>(groupTex),    static_cast<void*>(setSize),
+                      static_cast<void*>(sets)})
+    std::free(block);
+  delete[] boneName;
+  delete[] texName;
+  Init();
+}
+
+bool Mesh::resizeV(uint32_t n, bool reset) {
+  const uint32_t base = reset ? 0 : vertCount;
+  // Lists above the new count are released here: nothing else knows they
+  // exist once vertCount drops below them.
+  FreeLists(dupes, std::min(base, n), vertCount);
+  if (dupeCount)
+    for (uint32_t i = std::min(base, n); i < vertCount; ++i) dupeCount[i] = 0;
+  if (n > base) {
+    const char* m = "Mesh::resizeV";
+    bool ok = Grow(pos, n, 1, 105, m) & Grow(uv, n, 2, 105, m) & Grow(norm, n, 1, 105, m) &
+              Grow(extraA, n, 1, 105, m) & Grow(extraB, n, 1, 105, m);
+    ok = Grow(dupeCount, n, 1, 106, m) & Grow(dupes, n, 1, 106, m) & ok;
+    if (!ok) {
+      FreeLists(dupes, 0, base);
+      vertCount = 0;
+      return false;
+    }
+    for (uint32_t i = base; i < n; ++i) {
+      dupeCount[i] = 0;
+      dupes[i] = nullptr;
+    }
+  }
+  vertCount = n;
+  return true;
+}
+
+bool Mesh::resizeF(uint32_t n, bool reset) {
+  const uint32_t base = reset ? 0 : triCount;
+  if (n > base) {
+    const char* m = "Mesh::resizeF";
+    if (!(Grow(tris, n, 3, 113, m) & Grow(triNorm, n, 1, 113, m) & Grow(polys, n, 4, 113, m))) {
+      triCount = 0;
+      return false;
+    }
+  }
+  triCount = n;
+  return true;
+}
+
+bool Mesh::resizeB(uint8_t n, bool reset) {
+  const uint8_t base = reset ? 0 : boneCount;
+  if (n > base) {
+    const char* m = "Mesh::resizeB";
+    bool ok =
+        Grow(bonePos, n, 1, 118, m) & Grow(boneRot, n, 1, 118, m) & Grow(boneParent, n, 1, 118, m);
+    // Every vertex's weight lists start over.
+    FreeLists(boneIdx, 0, weightSlots);
+    FreeLists(weights, 0, weightSlots);
+    weightSlots = 0;
+    if (Grow(weightCount, vertCount, 1, 119, m) & Grow(boneIdx, vertCount, 1, 119, m) &
+        Grow(weights, vertCount, 1, 119, m)) {
+      weightSlots = vertCount;
+      for (uint32_t i = 0; i < vertCount; ++i) {
+        weightCount[i] = 0;
+        boneIdx[i] = nullptr;
+        weights[i] = nullptr;
+      }
+    } else {
+      ok = false;
+    }
+    ok = ResizeObjects(boneName, boneCount, n, kSource, 120, m) && ok;
+    if (!ok) {
+      boneCount = 0;
+      return false;
+    }
+    for (uint8_t b = base; b < std::min(boneCount, n); ++b) boneName[b] = cstring();
+  }
+  boneCount = n;
+  return true;
+}
+
+bool Mesh::resizeT(uint16_t n, bool reset) {
+  const uint16_t base = reset ? 0 : groupCount;
+  if (n > base) {
+    const char* m = "Mesh::resizeT";
+    if (!(ResizeObjects(texName, groupCount, n, kSource, 125, m) & Grow(groupTex, n, 1, 125, m) &
+          Grow(groupTris, n, 1, 125, m))) {
+      groupCount = 0;
+      return false;
+    }
+    for (uint16_t g = base; g < n; ++g) {
+      if (g < groupCount) texName[g] = cstring();
+      groupTex[g] = 0;
+      groupTris[g] = 0;
+    }
+  }
+  groupCount = n;
+  return true;
+}
+
+bool Mesh::resizeS(uint16_t a, uint16_t b) {
+  const char* m = "Mesh::resizeS";
+  if (a > setCount) {
+    if (!(Grow(setSize, a, 1, 131, m) & Grow(sets, a, 1, 132, m))) {
+      FreeLists(sets, 0, setCount);
+      setCount = 0;
+      return false;
+    }
+    for (uint16_t s = setCount; s < a; ++s) {
+      setSize[s] = 0;
+      sets[s] = nullptr;
+    }
+    setCount = a;
+    return true;
+  }
+  if (a == setCount || b <= setSize[a]) return true;
+  if (!Grow(sets[a], b, 1, 137, m)) {
+    setSize[a] = 0;
+    return false;
+  }
+  for (uint16_t i = setSize[a]; i < b; ++i) sets[a][i] = 0;
+  setSize[a] = b;
+  return true;
+}
+
+void Mesh::Centre() {
+  if (vertCount == 0 || !pos) return;
+  vec3 lo = pos[0], hi = pos[0];
+  for (uint32_t i = 1; i < vertCount; ++i)
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], pos[i][k]);
+      hi[k] = std::max(hi[k], pos[i][k]);
+    }
+  const vec3 centre = (lo + hi) * 0.5f;
+  for (uint32_t i = 0; i < vertCount; ++i) pos[i] -= centre;
+}
+
+void Mesh::Scale(float sx, float sy, float sz) {
+  if (!pos) return;
+  for (uint32_t i = 0; i < vertCount; ++i) {
+    pos[i].x *= sx;
+    pos[i].y *= sy;
+    pos[i].z *= sz;
+  }
+}
+
+void Mesh::setDupeVerts() {
+  if (!dupes || !dupeCount) return;
+  FreeLists(dupes, 0, vertCount);
+  for (uint32_t i = 0; i < vertCount; ++i) dupeCount[i] = 0;
+  if (vertCount < 2) {
+    Log(LOG_INFO, "[%i] vert dupes", 0);
+    return;
+  }
+  // The pairs in the order of an all-pairs scan (i ascending, then j > i
+  // ascending), so each list comes out ascending and the 255 cap drops the
+  // same pairs the scan would.
+  VertexGrid grid;
+  grid.Build(pos, vertCount, kDupeTolerance);
+  std::vector<uint32_t> pairs, candidates;
+  for (uint32_t i = 0; i < vertCount; ++i) {
+    grid.Later(i, candidates);
+    for (uint32_t j : candidates) {
+      if (!Within(pos[i], pos[j], kDupeTolerance)) continue;
+      if (dupeCount[i] == 255 || dupeCount[j] == 255) continue;
+      ++dupeCount[i];
+      ++dupeCount[j];
+      pairs.push_back(i);
+      pairs.push_back(j);
+    }
+  }
+  for (uint32_t i = 0; i < vertCount; ++i) {
+    if (dupeCount[i] && !ResizeArray(dupes[i], dupeCount[i], kSource, 497, "Mesh::setDupeVerts"))
+      dupeCount[i] = 0;
+  }
+  std::vector<uint8_t> filled(vertCount, 0);
+  for (size_t k = 0; k < pairs.size(); k += 2) {
+    const uint32_t i = pairs[k], j = pairs[k + 1];
+    if (dupes[i]) dupes[i][filled[i]++] = j;
+    if (dupes[j]) dupes[j][filled[j]++] = i;
+  }
+  Log(LOG_INFO, "[%i] vert dupes", static_cast<int>(pairs.size() / 2));
+}
+
+void Mesh::ReNormal() {
+  if (vertCount == 0 || triCount == 0 || !norm || !triNorm || !tris) return;
+  setDupeVerts();
+  for (uint32_t i = 0; i < vertCount; ++i) norm[i] = vec3();
+  for (uint32_t t = 0; t < triCount; ++t) {
+    const uint32_t* c = tris + 3 * t;
+    triNorm[t].triangleNormal(pos[c[0]], pos[c[1]], pos[c[2]]);
+    for (int k = 0; k < 3; ++k) {
+      norm[c[k]] += triNorm[t];
+      for (uint8_t d = 0; d < dupeCount[c[k]]; ++d) norm[dupes[c[k]][d]] += triNorm[t];
+    }
+  }
+  for (uint32_t i = 0; i < vertCount; ++i) norm[i].normalize();
+  Log(LOG_INFO, "ReNormal %s", "tris");
+}
+
+void Mesh::BuildEdges() {
+  Log(LOG_INFO, "Build Edges::start");
+  const char* m = "Mesh::BuildEdges";
+  const int64_t n = triCount;
+  // A second call starts over: the edge array is sized for this mesh's
+  // triangles only.
+  edgeCount = 0;
+  const bool ok = Grow(edgeFlags, n * 3, 1, 175, m) & Grow(edges, n * 3, 2, 175, m) &
+                  Grow(triEdges, n, 4, 175, m);
+  if (ok && n > 0) {
+    // Weld: every vertex maps to the lowest index within the tolerance of a
+    // vertex that maps to itself, exactly as the ascending all-pairs pass.
+    std::vector<uint32_t> w(vertCount, vertCount), candidates;
+    VertexGrid grid;
+    grid.Build(pos, vertCount, kWeldTolerance);
+    for (uint32_t i = 0; i < vertCount; ++i) {
+      if (w[i] != vertCount) continue;
+      w[i] = i;
+      grid.Later(i, candidates);
+      for (uint32_t j : candidates)
+        if (w[j] == vertCount && Within(pos[i], pos[j], kWeldTolerance)) w[j] = i;
+    }
+    // Distinct edges are distinct unordered pairs, so a search of the list
+    // from the front finds at most one match: the map gives the same index.
+    std::unordered_map<uint64_t, uint32_t> known;
+    known.reserve(static_cast<size_t>(n) * 2);
+    for (uint32_t t = 0; t < triCount; ++t) {
+      for (int k = 0; k < 3; ++k) {
+        const uint32_t p = w[tris[3 * t + k]], q = w[tris[3 * t + (k + 1) % 3]];
+        const uint64_t key = (static_cast<uint64_t>(std::min(p, q)) << 32) | std::max(p, q);
+        auto found = known.emplace(key, edgeCount);
+        if (found.second) {
+          edges[2 * edgeCount] = p;
+          edges[2 * edgeCount + 1] = q;
+          ++edgeCount;
+        }
+        triEdges[4 * t + k] = found.first->second;
+      }
+    }
+  }
+  Log(LOG_INFO, "Build Edges::end me=%i (pe=%i)", static_cast<int>(edgeCount),
+      static_cast<int>(2 * triCount));
+}

@@ -1,0 +1,80 @@
+#include "geometry/vertex_grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kCellLimit = 1 << 30;
+
+int32_t CellOf(float value, double cell) {
+  const double c = std::floor(static_cast<double>(value) / cell);
+  if (!(c == c)) return 0;
+  return static_cast<int32_t>(std::max(-kCellLimit, std::min(kCellLimit, c)));
+}
+
+uint32_t Hash(int32_t x, int32_t y, int32_t z) {
+  uint64_t h = static_cast<uint32_t>(x) * 0x9E3779B97F4A7C15ull;
+  h ^= static_cast<uint32_t>(y) * 0xC2B2AE3D27D4EB4Full + (h >> 29);
+  h ^= static_cast<uint32_t>(z) * 0x165667B19E3779F9ull + (h >> 31);
+  return static_cast<uint32_t>(h ^ (h >> 32));
+}
+}  // namespace
+
+void VertexGrid::Build(const vec3* pos, uint32_t count, float tolerance) {
+  const double cell = 2.0 * static_cast<double>(tolerance);
+  coords_.resize(3 * static_cast<size_t>(count));
+  sorted_.resize(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    coords_[3 * i] = CellOf(pos[i].x, cell);
+    coords_[3 * i + 1] = CellOf(pos[i].y, cell);
+    coords_[3 * i + 2] = CellOf(pos[i].z, cell);
+    sorted_[i] = i;
+  }
+  const int32_t* c = coords_.data();
+  std::sort(sorted_.begin(), sorted_.end(), [c](uint32_t a, uint32_t b) {
+    for (int k = 0; k < 3; ++k)
+      if (c[3 * a + k] != c[3 * b + k]) return c[3 * a + k] < c[3 * b + k];
+    return a < b;
+  });
+  cells_.clear();
+  for (uint32_t s = 0; s < count; ++s) {
+    const int32_t* v = c + 3 * sorted_[s];
+    if (cells_.empty() || cells_.back().x != v[0] || cells_.back().y != v[1] ||
+        cells_.back().z != v[2])
+      cells_.push_back({v[0], v[1], v[2], s, s});
+    cells_.back().end = s + 1;
+  }
+  uint32_t size = 16;
+  while (size < 2 * cells_.size()) size *= 2;
+  mask_ = size - 1;
+  table_.assign(size, -1);
+  for (size_t k = 0; k < cells_.size(); ++k) {
+    uint32_t h = Hash(cells_[k].x, cells_[k].y, cells_[k].z) & mask_;
+    while (table_[h] >= 0) h = (h + 1) & mask_;
+    table_[h] = static_cast<int32_t>(k);
+  }
+}
+
+int32_t VertexGrid::Find(int32_t x, int32_t y, int32_t z) const {
+  for (uint32_t h = Hash(x, y, z) & mask_; table_[h] >= 0; h = (h + 1) & mask_) {
+    const Cell& cell = cells_[table_[h]];
+    if (cell.x == x && cell.y == y && cell.z == z) return table_[h];
+  }
+  return -1;
+}
+
+void VertexGrid::Later(uint32_t i, std::vector<uint32_t>& out) const {
+  out.clear();
+  const int32_t* v = &coords_[3 * static_cast<size_t>(i)];
+  for (int dx = -1; dx <= 1; ++dx)
+    for (int dy = -1; dy <= 1; ++dy)
+      for (int dz = -1; dz <= 1; ++dz) {
+        // The clamp keeps v within +-2^30, so the neighbours can't overflow.
+        const int32_t k = Find(v[0] + dx, v[1] + dy, v[2] + dz);
+        if (k < 0) continue;
+        const Cell& cell = cells_[k];
+        auto first = std::upper_bound(sorted_.begin() + cell.start, sorted_.begin() + cell.end, i);
+        out.insert(out.end(), first, sorted_.begin() + cell.end);
+      }
+  std::sort(out.begin(), out.end());
+}

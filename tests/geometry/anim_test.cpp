@@ -1,0 +1,293 @@
+#include "geometry/anim.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "support/byte_builder.h"
+#include "support/scratch_dir.h"
+
+namespace {
+void Key(ByteBuilder& b, int32_t time, vec3 v) {
+  b.U32(static_cast<uint32_t>(time)).U8(0).F32(v.x).F32(v.y).F32(v.z);
+}
+void DefaultKey(ByteBuilder& b, int32_t time) {
+  b.U32(static_cast<uint32_t>(time)).U8(7);
+}
+
+// Version 2, 20 frames, tracks "root" and "spine".
+ByteBuilder Version2Clip() {
+  ByteBuilder b;
+  b.Text("A2").U32(20).U8(2);
+  b.U8(5).Raw("root", 5);
+  b.U16(2);
+  Key(b, 1, vec3(1, 2, 3));
+  Key(b, 11, vec3(4, 5, 6));
+  b.U16(1);
+  DefaultKey(b, 1);
+  b.U16(2);
+  DefaultKey(b, 1);
+  Key(b, 5, vec3(2, 2, 2));
+  b.U8(6).Raw("spine", 6);
+  b.U16(0).U16(0).U16(0);
+  return b;
+}
+
+// One track whose position and rotation lists share the given keys; for the
+// sampler tests.
+struct OneTrack {
+  float times[3];
+  vec3 keys[3];
+  AnimTrack Make(int n) {
+    AnimTrack t;
+    t.posCount = t.rotCount = static_cast<uint16_t>(n);
+    t.posTimes = t.rotTimes = times;
+    t.posKeys = t.rotKeys = keys;
+    return t;
+  }
+};
+
+void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
+  EXPECT_NEAR(a.x, b.x, eps);
+  EXPECT_NEAR(a.y, b.y, eps);
+  EXPECT_NEAR(a.z, b.z, eps);
+}
+
+// Loads a known version 2 clip so that rejection can be checked against it.
+CAnim PreviousClip() {
+  CAnim clip;
+  const ByteBuilder b = Version2Clip();
+  char reason[128];
+  EXPECT_TRUE(ParseClip(b.bytes.data(), b.bytes.size(), clip, reason, sizeof reason));
+  return clip;
+}
+
+void ExpectPrevious(const CAnim& clip) {
+  ASSERT_EQ(clip.boneCount, 2);
+  EXPECT_EQ(clip.frames, 20u);
+  EXPECT_STREQ(clip.trackName[1].c_str(), "spine");
+  EXPECT_EQ(clip.tracks[0].posCount, 2);
+}
+}  // namespace
+
+TEST(ClipFile, EveryTruncationIsRejectedAndKeepsThePreviousClip) {
+  const ByteBuilder b = Version2Clip();
+  CAnim clip = PreviousClip();
+  char reason[128];
+  for (size_t n = 0; n < b.bytes.size(); ++n) {
+    ASSERT_FALSE(ParseClip(b.bytes.data(), n, clip, reason, sizeof reason)) << n;
+    ExpectPrevious(clip);
+  }
+  clip.Clear();
+}
+
+TEST(ClipFile, BrokenLimitsAreRejectedWithTheReason) {
+  struct Case {
+    const char* name;
+    ByteBuilder bytes;
+    const char* reason;
+  };
+  Case cases[6];
+  cases[0].name = "times repeat";
+  cases[0].bytes.Text("A2").U32(20).U8(1).U8(1).U8(0).U16(2);
+  DefaultKey(cases[0].bytes, 3);
+  DefaultKey(cases[0].bytes, 3);
+  cases[0].reason = "track 0: position key times don't increase at key 1";
+  cases[1].name = "key past the clip";
+  cases[1].bytes.Text("A1frbz").U32(10).U32(1).U16(0).U16(1);
+  DefaultKey(cases[1].bytes, 11);
+  cases[1].reason = "track 0: rotation key 0 at frame 11 past the clip length 10";
+  cases[2].name = "count larger than the file";
+  cases[2].bytes.Text("A2").U32(10).U8(1).U8(1).U8(0).U16(0).U16(0).U16(60000);
+  cases[2].reason = "track 0: 60000 scale keys don't fit the file";
+  cases[3].name = "unterminated name";
+  cases[3].bytes.Text("A2").U32(10).U8(1).U8(3).Raw("abc", 3).U16(0).U16(0).U16(0);
+  cases[3].reason = "track 0: name not terminated";
+  cases[4].name = "too long";
+  cases[4].bytes.Text("A2").U32(70000).U8(0);
+  cases[4].reason = "clip length 70000 over 65535 frames";
+  cases[5].name = "neither magic";
+  cases[5].bytes.Text("A3");
+  cases[5].reason = "bad header";
+  for (Case& c : cases) {
+    CAnim clip = PreviousClip();
+    char reason[128] = "";
+    EXPECT_FALSE(ParseClip(c.bytes.bytes.data(), c.bytes.bytes.size(), clip, reason, sizeof reason))
+        << c.name;
+    EXPECT_STREQ(reason, c.reason) << c.name;
+    ExpectPrevious(clip);
+    clip.Clear();
+  }
+}
+
+TEST(ClipFile, LoadRejectsADamagedFileByNameAndKeepsTheClip) {
+  ScratchDir dir;
+  ByteBuilder b = Version2Clip();
+  b.bytes.resize(b.bytes.size() - 3);
+  ASSERT_TRUE(dir.Write("short.Anim", b.bytes.data(), b.bytes.size()));
+  CAnim clip = PreviousClip();
+  LogCapture log;
+  EXPECT_FALSE(LoadClip(clip, "short.Anim"));
+  EXPECT_TRUE(log.Contains(
+      "ERROR::CAnim:: file [short.Anim] rejected: track 1: rotation key count past the end"));
+  ExpectPrevious(clip);
+  clip.Clear();
+}
+
+TEST(ClipFile, MissingAndUnknownFilesTryBothVersions) {
+  ScratchDir dir;
+  CAnim clip;
+  {
+    LogCapture log;
+    EXPECT_FALSE(LoadClip(clip, "bin\\none.Anim"));
+    EXPECT_TRUE(log.Contains("WARNING::CAnim:: file not found [bin\\none.Anim]"));
+    EXPECT_TRUE(log.Contains("Anim::file not found [bin\\none.Anim]"));
+  }
+  ASSERT_TRUE(dir.Write("odd.Anim", "XYZ", 3));
+  LogCapture log;
+  EXPECT_FALSE(LoadClip(clip, "odd.Anim"));
+  EXPECT_TRUE(log.Contains("WARNING::CAnim:: file [odd.Anim] bad header[XYZ]"));
+  EXPECT_TRUE(log.Contains("Anim::file [odd.Anim] bad header[XY]"));
+  EXPECT_EQ(clip.boneCount, 0);
+}
+
+TEST(ClipFile, Version1NamesTracksAndGivesEachOneScaleKey) {
+  ScratchDir dir;
+  ByteBuilder b;
+  b.Text("A1frbz").U32(30).U32(258);  // only the low 8 bits count: 2 tracks
+  b.U16(2);
+  Key(b, 5, vec3(1, 2, 3));
+  DefaultKey(b, 9);
+  b.U16(1);
+  DefaultKey(b, 1);
+  b.U16(0).U16(0);
+  ASSERT_TRUE(dir.Write("v1.Anim", b.bytes.data(), b.bytes.size()));
+  CAnim clip;
+  LogCapture log;
+  ASSERT_TRUE(LoadClip(clip, "v1.Anim"));
+  EXPECT_TRUE(log.Contains("Loaded Anim [v1.Anim] :: (b:2 fr:30)"));
+  EXPECT_FALSE(log.Contains("bad header"));
+  ASSERT_EQ(clip.boneCount, 2);
+  EXPECT_STREQ(clip.trackName[0].c_str(), "bone0");
+  EXPECT_STREQ(clip.trackName[1].c_str(), "bone1");
+  const AnimTrack& t = clip.tracks[0];
+  EXPECT_EQ(t.posTimes[0], 5.0f);
+  EXPECT_EQ(t.posKeys[0], vec3(1, 2, 3));
+  EXPECT_EQ(t.posKeys[1], vec3(0, 0, 0));
+  EXPECT_EQ(t.rotKeys[0], vec3(0, 0, 0));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(clip.tracks[i].scaleCount, 1);
+    EXPECT_EQ(clip.tracks[i].scaleKeys[0], vec3(1, 1, 1));
+    EXPECT_EQ(clip.tracks[i].scaleTimes[0], 1.0f);
+  }
+  EXPECT_EQ(clip.tracks[1].posCount, 0);
+  clip.Clear();
+}
+
+TEST(ClipFile, Version2LoadsAfterTheVersion1Attempt) {
+  ScratchDir dir;
+  const ByteBuilder b = Version2Clip();
+  ASSERT_TRUE(dir.Write("v2.Anim", b.bytes.data(), b.bytes.size()));
+  CAnim clip;
+  clip.speed = 8;  // playback fields survive a load
+  LogCapture log;
+  ASSERT_TRUE(LoadClip(clip, "v2.Anim"));
+  EXPECT_TRUE(log.Contains("WARNING::CAnim:: file [v2.Anim] bad header[A2"));
+  EXPECT_FALSE(log.Contains("Loaded Anim"));
+  ExpectPrevious(clip);
+  EXPECT_EQ(clip.speed, 8.0f);
+  EXPECT_EQ(clip.trackName[0].length, 5);
+  const AnimTrack& t = clip.tracks[0];
+  EXPECT_EQ(t.rotKeys[0], vec3(0, 0, 0));
+  EXPECT_EQ(t.scaleKeys[0], vec3(1, 1, 1));
+  EXPECT_EQ(t.scaleKeys[1], vec3(2, 2, 2));
+  EXPECT_EQ(t.posTimes[1], 11.0f);
+
+  // An empty version 2 clip loads as such.
+  ByteBuilder empty;
+  empty.Text("A2").U32(4).U8(0);
+  ASSERT_TRUE(dir.Write("empty.Anim", empty.bytes.data(), empty.bytes.size()));
+  ASSERT_TRUE(LoadClip(clip, "empty.Anim"));
+  EXPECT_EQ(clip.boneCount, 0);
+  EXPECT_EQ(clip.frames, 4u);
+  clip.Clear();
+}
+
+TEST(ClipFile, SaveThenLoadRoundTrips) {
+  ScratchDir dir;
+  CAnim original = PreviousClip();
+  ASSERT_TRUE(SaveClip(original, "round.Anim"));
+  CAnim loaded;
+  ASSERT_TRUE(LoadClip(loaded, "round.Anim"));
+  ASSERT_EQ(loaded.boneCount, original.boneCount);
+  EXPECT_EQ(loaded.frames, original.frames);
+  for (int i = 0; i < loaded.boneCount; ++i) {
+    EXPECT_STREQ(loaded.trackName[i].c_str(), original.trackName[i].c_str());
+    const AnimTrack &a = loaded.tracks[i], &b = original.tracks[i];
+    ASSERT_EQ(a.posCount, b.posCount);
+    ASSERT_EQ(a.rotCount, b.rotCount);
+    ASSERT_EQ(a.scaleCount, b.scaleCount);
+    for (int k = 0; k < a.posCount; ++k) EXPECT_EQ(a.posKeys[k], b.posKeys[k]);
+    for (int k = 0; k < a.rotCount; ++k) EXPECT_EQ(a.rotTimes[k], b.rotTimes[k]);
+    for (int k = 0; k < a.scaleCount; ++k) EXPECT_EQ(a.scaleKeys[k], b.scaleKeys[k]);
+  }
+  loaded.Clear();
+  original.Clear();
+}
+
+TEST(ClipFile, ClearRestoresTheCreatedState) {
+  CAnim clip = PreviousClip();
+  clip.slot = 4;
+  clip.time = 7;
+  clip.speed = 3;
+  clip.weight = 0.5f;
+  clip.loops = 2;
+  clip.Clear();
+  EXPECT_EQ(clip.boneCount, 0);
+  EXPECT_EQ(clip.frames, 0u);
+  EXPECT_EQ(clip.tracks, nullptr);
+  EXPECT_EQ(clip.time, 1.0f);
+  EXPECT_EQ(clip.speed, 10.0f);
+  EXPECT_EQ(clip.weight, 0.0f);
+  EXPECT_EQ(clip.loops, 0u);
+  EXPECT_EQ(clip.slot, 4u);
+}
+
+TEST(TrackSampling, PositionsAtBetweenAndPastTheKeys) {
+  OneTrack k{{1, 11, 0}, {vec3(0, 0, 0), vec3(10, 20, 30)}};
+  const AnimTrack t = k.Make(2);
+  ExpectNear(t.SamplePos(1, 21), vec3(0, 0, 0));
+  ExpectNear(t.SamplePos(11, 21), vec3(10, 20, 30));
+  ExpectNear(t.SamplePos(6, 21), vec3(5, 10, 15));
+  // Past the last key the track runs back to the first over the clip's rest.
+  ExpectNear(t.SamplePos(16, 21), vec3(5, 10, 15));
+  ExpectNear(t.SamplePos(21, 21), vec3(0, 0, 0));
+  // Before the first key the first segment is extended.
+  ExpectNear(t.SamplePos(0, 21), vec3(-1, -2, -3));
+  EXPECT_EQ(AnimTrack().SamplePos(5, 21), vec3(0, 0, 0));
+}
+
+TEST(TrackSampling, AKeyTimeEndsItsSegment) {
+  // Keys 1, 5, 9 with a kink at 5: exactly at 5 the value is the key itself,
+  // and just after it the second segment's slope applies.
+  OneTrack k{{1, 5, 9}, {vec3(0, 0, 0), vec3(4, 0, 0), vec3(4, 8, 0)}};
+  const AnimTrack t = k.Make(3);
+  ExpectNear(t.SamplePos(5, 20), vec3(4, 0, 0));
+  ExpectNear(t.SamplePos(7, 20), vec3(4, 4, 0));
+  ExpectNear(t.SamplePos(3, 20), vec3(2, 0, 0));
+}
+
+TEST(TrackSampling, RotationsSlerpAsQuaternions) {
+  const float quarter = kPi * 0.5f;
+  OneTrack k{{1, 11, 0}, {vec3(0, 0, 0), vec3(0, 0, quarter)}};
+  const AnimTrack t = k.Make(2);
+  ExpectNear(t.SampleRot(6, 21), vec3(0, 0, quarter * 0.5f));
+  ExpectNear(t.SampleRot(11, 21), vec3(0, 0, quarter));
+  ExpectNear(t.SampleRot(21, 21), vec3(0, 0, 0));
+  // Yaw 170 to -170 degrees goes the short way, through 180.
+  OneTrack wrap{{1, 3, 0}, {vec3(0, 0, DegToRad(170)), vec3(0, 0, DegToRad(-170))}};
+  const vec3 mid = wrap.Make(2).SampleRot(2, 10);
+  EXPECT_NEAR(std::fabs(mid.z), kPi, 1e-4f);
+  EXPECT_EQ(AnimTrack().SampleRot(5, 21), vec3(0, 0, 0));
+}

@@ -1,0 +1,351 @@
+#include "geometry/model.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "shell/growth.h"
+#include "support/scratch_dir.h"
+
+namespace {
+void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
+  EXPECT_NEAR(a.x, b.x, eps);
+  EXPECT_NEAR(a.y, b.y, eps);
+  EXPECT_NEAR(a.z, b.z, eps);
+}
+
+// A mesh of n vertices on the x axis at 0, 1, ..., n - 1 with one triangle.
+void LineMesh(Mesh& mesh, uint32_t n) {
+  mesh.resizeV(n, false);
+  for (uint32_t v = 0; v < n; ++v) mesh.pos[v] = vec3(static_cast<float>(v), 0, 0);
+  mesh.resizeF(1, false);
+  const uint32_t tri[3] = {0, 1, 2};
+  std::memcpy(mesh.tris, tri, sizeof tri);
+}
+
+struct Scene {
+  Mesh mesh;
+  Model model;
+  Scene() { mesh.Init(); }
+  ~Scene() {
+    model.Release();
+    mesh.Clear();
+  }
+};
+}  // namespace
+
+TEST(Model, AssignOnAMeshWithoutVerticesLeavesAnEmptyModel) {
+  Scene s;
+  s.model.position = vec3(4, 5, 6);
+  s.model.Assign(&s.mesh);
+  EXPECT_EQ(s.model.mesh, &s.mesh);
+  EXPECT_EQ(s.model.vertexCount, 0u);
+  EXPECT_EQ(s.model.verts, nullptr);
+  EXPECT_EQ(s.model.radius, 0.0f);
+  EXPECT_EQ(s.model.center, vec3());
+  EXPECT_EQ(s.model.worldCenter, vec3(4, 5, 6));
+  vec3 hit, normal;
+  float t = 1;
+  EXPECT_FALSE(s.model.RayCast(vec3(4, 5, 7), vec3(0, 0, -2), hit, normal, t));
+}
+
+TEST(Model, RefreshFollowsAMeshThatGrew) {
+  Scene s;
+  LineMesh(s.mesh, 3);
+  s.model.Assign(&s.mesh);
+  ASSERT_EQ(s.model.vertexCount, 3u);
+  EXPECT_EQ(s.model.center, vec3(1, 0, 0));
+  LineMesh(s.mesh, 9);
+  s.model.Refresh();
+  ASSERT_EQ(s.model.vertexCount, 9u);
+  EXPECT_EQ(s.model.verts[8], vec3(8, 0, 0));
+  EXPECT_EQ(s.model.center, vec3(4, 0, 0));
+  EXPECT_EQ(s.model.radius, 4.0f);
+  // Shrinking follows too.
+  s.mesh.resizeV(2, false);
+  s.model.Refresh();
+  EXPECT_EQ(s.model.vertexCount, 2u);
+  EXPECT_EQ(s.model.radius, 0.5f);
+}
+
+TEST(Model, RefreshAfterScalingScalesTheBounds) {
+  Scene s;
+  s.mesh.GenBox(0, 0, 0);
+  s.model.Assign(&s.mesh);
+  ExpectNear(s.model.center, vec3(0.5f, 0.5f, 0.5f));
+  const float radius = s.model.radius;
+  EXPECT_NEAR(radius, std::sqrt(0.75f), 1e-6f);
+  s.mesh.Scale(10, 10, 10);
+  s.model.Refresh();
+  EXPECT_NEAR(s.model.radius, 10 * radius, 1e-5f);
+  ExpectNear(s.model.center, vec3(5, 5, 5));
+  // The box's normals point out of it.
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
+    EXPECT_GT(dot(s.model.normals[v], s.model.verts[v] - s.model.center), 0) << v;
+}
+
+TEST(Model, ReNormalFollowsTheModelsOwnVertices) {
+  Scene s;
+  s.mesh.GenBox(0, 0, 0);
+  s.model.Assign(&s.mesh);
+  // Shear the model's copy: the top face (z = 1) tilts toward +x.
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v) s.model.verts[v].z += s.model.verts[v].x;
+  s.model.ReNormal();
+  const vec3 tilted = normalize(vec3(-1, 0, 1));
+  int onTop = 0;
+  for (uint32_t t = 0; t < s.mesh.triCount; ++t) {
+    const uint32_t* tri = s.mesh.tris + 3 * t;
+    if (s.mesh.pos[tri[0]].z != 1 || s.mesh.pos[tri[1]].z != 1 || s.mesh.pos[tri[2]].z != 1)
+      continue;
+    ++onTop;
+    ExpectNear(s.mesh.triNorm[t], tilted);
+  }
+  EXPECT_EQ(onTop, 2);
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
+    EXPECT_NEAR(length(s.model.normals[v]), 1.0f, 1e-5f) << v;
+  // The shared mesh keeps its own positions.
+  for (uint32_t v = 0; v < s.mesh.vertCount; ++v)
+    EXPECT_TRUE(s.mesh.pos[v].z == 0 || s.mesh.pos[v].z == 1) << v;
+}
+
+TEST(Model, CoincidentVerticesGiveAZeroRadiusAtThatPoint) {
+  Scene s;
+  s.mesh.resizeV(3, false);
+  for (int v = 0; v < 3; ++v) s.mesh.pos[v] = vec3(2, -1, 7);
+  s.model.Assign(&s.mesh);
+  EXPECT_EQ(s.model.radius, 0.0f);
+  EXPECT_EQ(s.model.center, vec3(2, -1, 7));
+}
+
+TEST(Model, WorldMatrixPlacesAndTurnsTheModel) {
+  Model m;
+  m.angles = vec3(0, 0, 90);
+  m.position = vec3(1, 2, 3);
+  m.center = vec3(1, 0, 0);
+  m.UpdateMatrix();
+  ExpectNear(m.world.transformPoint(vec3(1, 0, 0)), vec3(1, 3, 3));
+  ExpectNear(m.worldCenter, vec3(1, 3, 3));
+  ExpectNear(m.invWorld.transformPoint(vec3(1, 3, 3)), vec3(1, 0, 0));
+  m.Reset();
+  EXPECT_EQ(m.world.m[12], 0.0f);
+  EXPECT_EQ(m.slot, -1);
+  EXPECT_EQ(m.hitTriangle, -1);
+}
+
+TEST(Model, TextureNamesAreCopiedUnlessTheMeshHasNone) {
+  Scene s;
+  s.mesh.GenBox(0, 0, 0);
+  s.model.Assign(&s.mesh);
+  ASSERT_EQ(s.model.groupCount, 1);
+  EXPECT_STREQ(s.model.texName[0].c_str(), "empty");
+  EXPECT_EQ(s.model.texId[0], 0u);
+  s.model.texId[0] = 77;
+  Mesh bare;
+  bare.Init();
+  LineMesh(bare, 3);
+  s.model.Assign(&bare);
+  EXPECT_EQ(s.model.groupCount, 1);
+  EXPECT_EQ(s.model.texId[0], 77u);
+  EXPECT_EQ(s.model.vertexCount, 3u);
+  s.model.Release();
+  bare.Clear();
+  EXPECT_EQ(s.model.texName, nullptr);
+  EXPECT_EQ(s.model.mesh, nullptr);
+}
+
+namespace {
+// A two-bone arm along x (root at the origin, elbow at (2, 0, 0)) with one
+// vertex on each bone and a clip that bends the elbow 90 degrees about z.
+struct Arm : Scene {
+  CAnim clip;
+  AnimTrack tracks[2];
+  float times[2] = {1, 10};
+  vec3 bend[2] = {vec3(0, 0, kPi * 0.5f), vec3(0, 0, kPi * 0.5f)};
+
+  Arm() {
+    LineMesh(mesh, 3);
+    mesh.pos[2] = vec3(3, 0, 0);
+    mesh.resizeB(2, true);
+    mesh.boneName[0].assign("Root");
+    mesh.boneName[1].assign("Elbow");
+    mesh.bonePos[0] = vec3();
+    mesh.bonePos[1] = vec3(2, 0, 0);
+    mesh.boneRot[0] = mesh.boneRot[1] = vec3();
+    mesh.boneParent[0] = -1;
+    mesh.boneParent[1] = 0;
+    const uint32_t bone[3] = {0, 0, 1};
+    for (uint32_t v = 0; v < 3; ++v) {
+      ResizeArray(mesh.boneIdx[v], 1, "test", __LINE__, "Arm");
+      ResizeArray(mesh.weights[v], 1, "test", __LINE__, "Arm");
+      mesh.weightCount[v] = 1;
+      mesh.boneIdx[v][0] = bone[v];
+      mesh.weights[v][0] = 1;
+    }
+    model.Assign(&mesh);
+    tracks[1].rotCount = 2;
+    tracks[1].rotTimes = times;
+    tracks[1].rotKeys = bend;
+    clip.frames = 20;
+    clip.boneCount = 2;
+    clip.tracks = tracks;
+    ResizeArray(model.anims, 1, "test", __LINE__, "Arm");
+    model.anims[0] = &clip;
+    model.animCount = 1;
+  }
+};
+}  // namespace
+
+TEST(Model, SkinningKeepsTheRestPoseUntilAClipHasWeight) {
+  Arm arm;
+  ASSERT_EQ(arm.model.boneCount, 2);
+  EXPECT_TRUE(arm.model.UpdateSkin(0.1f));
+  for (uint32_t v = 0; v < 3; ++v) ExpectNear(arm.model.verts[v], arm.mesh.pos[v]);
+  EXPECT_EQ(arm.clip.time, 1.0f);
+}
+
+TEST(Model, SkinningBendsTheArmAndCurAnimCanDisableIt) {
+  Arm arm;
+  arm.clip.weight = 1;
+  ASSERT_TRUE(arm.model.UpdateSkin(0.1f));
+  ExpectNear(arm.model.verts[1], vec3(1, 0, 0));
+  ExpectNear(arm.model.verts[2], vec3(2, 1, 0));
+  const float time = arm.clip.time;
+  EXPECT_GT(time, 1.0f);
+  arm.model.curAnim = 1;  // == animCount
+  arm.clip.weight = 1;
+  arm.model.verts[2] = vec3(9, 9, 9);
+  EXPECT_FALSE(arm.model.UpdateSkin(0.1f));
+  EXPECT_EQ(arm.model.verts[2], vec3(9, 9, 9));
+  EXPECT_EQ(arm.clip.time, time);
+}
+
+TEST(Model, FindBoneIsCaseSensitive) {
+  Arm arm;
+  EXPECT_EQ(FindBone(arm.model, "Elbow"), 1);
+  LogCapture log;
+  EXPECT_EQ(FindBone(arm.model, "elbow"), -1);
+  EXPECT_TRUE(log.Contains("ERROR::can't found bone [elbow]"));
+}
+
+namespace {
+// The same sphere mesh behind two models at one tilted placement, one of
+// them with a query index.
+struct Pair : Scene {
+  Model indexed;
+  Pair() {
+    mesh.GenSphere(16, 12);
+    mesh.Scale(3, 2, 1.5f);
+    for (Model* m : {&model, &indexed}) {
+      m->Assign(&mesh);
+      m->angles = vec3(20, -35, 130);
+      m->position = vec3(5, -3, 2);
+      m->UpdateMatrix();
+    }
+    indexed.BuildQueryIndex();
+  }
+  ~Pair() { indexed.Release(); }
+};
+
+uint32_t g_seed = 99;
+float Random(float scale) {
+  g_seed = g_seed * 1664525u + 1013904223u;
+  return (static_cast<float>(g_seed >> 8) / 16777216.0f - 0.5f) * 2 * scale;
+}
+
+void ExpectSame(const vec3& a, const vec3& b) {
+  EXPECT_EQ(a.x, b.x);
+  EXPECT_EQ(a.y, b.y);
+  EXPECT_EQ(a.z, b.z);
+}
+}  // namespace
+
+TEST(ModelQueries, IndexAndScanAgreeInWorldSpace) {
+  Pair p;
+  ASSERT_NE(p.indexed.queryIndex, nullptr);
+  int rayHits = 0, sweepHits = 0, closest = 0;
+  for (int i = 0; i < 300; ++i) {
+    const vec3 o = p.model.position + vec3(Random(6), Random(6), Random(6));
+    const vec3 d = vec3(Random(8), Random(8), Random(8));
+    vec3 hit[2], normal[2];
+    float t[2] = {1, 1};
+    bool found[2];
+    Model* models[2] = {&p.model, &p.indexed};
+    for (int k = 0; k < 2; ++k) {
+      models[k]->hitTriangle = 5;
+      found[k] = models[k]->RayCast(o, d, hit[k], normal[k], t[k]);
+    }
+    ASSERT_EQ(found[0], found[1]) << i;
+    EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
+    if (found[0]) {
+      ++rayHits;
+      EXPECT_EQ(t[0], t[1]);
+      ExpectSame(hit[0], hit[1]);
+      ExpectSame(normal[0], normal[1]);
+    }
+
+    const float r = 0.2f + Random(0.1f);
+    const vec3 aim = (p.model.worldCenter - o) * (1 + Random(0.5f)) + d * 0.1f;
+    vec3 v[2] = {aim, aim}, point[2];
+    float nearest[2] = {1, 1};
+    for (int k = 0; k < 2; ++k)
+      found[k] = models[k]->SweepSphere(o, v[k], r, point[k], normal[k], nearest[k]);
+    ASSERT_EQ(found[0], found[1]) << i;
+    EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
+    if (found[0]) {
+      ++sweepHits;
+      EXPECT_EQ(nearest[0], nearest[1]);
+      ExpectSame(point[0], point[1]);
+      ExpectSame(normal[0], normal[1]);
+      ExpectSame(v[0], v[1]);
+    }
+
+    float best[2] = {2, 2};
+    vec3 near[2];
+    for (int k = 0; k < 2; ++k) near[k] = models[k]->ClosestPoint(o, best[k], normal[k]);
+    EXPECT_EQ(best[0], best[1]) << i;
+    ExpectSame(near[0], near[1]);
+    if (best[0] < 2) {
+      ++closest;
+      EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
+      ExpectSame(normal[0], normal[1]);
+      EXPECT_NEAR(length(near[0] - o), best[0], 1e-4f);
+    }
+  }
+  // The sample must exercise the hit paths, not only misses.
+  EXPECT_GT(rayHits, 30);
+  EXPECT_GT(sweepHits, 30);
+  EXPECT_GT(closest, 30);
+}
+
+TEST(ModelQueries, RayHitsTheTurnedSurfaceInWorldSpace) {
+  Pair p;
+  for (Model* m : {&p.model, &p.indexed}) {
+    // Down the world z axis through the centre: the hit lies on the surface,
+    // i.e. on the sphere scaled (3, 2, 1.5) in model space.
+    vec3 hit, normal;
+    float t = 1;
+    const vec3 o = m->worldCenter + vec3(0, 0, 10);
+    ASSERT_TRUE(m->RayCast(o, vec3(0, 0, -20), hit, normal, t));
+    EXPECT_GE(m->hitTriangle, 0);
+    EXPECT_GT(t, 0.0f);
+    const vec3 local = m->invWorld.transformPoint(hit);
+    const float e = local.x * local.x / 9 + local.y * local.y / 4 + local.z * local.z / 2.25f;
+    EXPECT_NEAR(e, 1.0f, 0.05f);
+    EXPECT_GT(normal.z, 0.0f);  // facing the ray
+    EXPECT_NEAR(length(normal), 1.0f, 1e-5f);
+  }
+}
+
+TEST(ModelQueries, FarSweepsTouchNothing) {
+  Pair p;
+  p.model.hitTriangle = 3;
+  vec3 v(1, 0, 0), point(7, 7, 7), normal(7, 7, 7);
+  float nearest = 1;
+  EXPECT_FALSE(
+      p.model.SweepSphere(p.model.worldCenter + vec3(20, 0, 0), v, 1, point, normal, nearest));
+  EXPECT_EQ(v, vec3(1, 0, 0));
+  EXPECT_EQ(nearest, 1.0f);
+  EXPECT_EQ(p.model.hitTriangle, 3);
+  EXPECT_EQ(point, vec3(7, 7, 7));
+}

@@ -1,0 +1,328 @@
+#include "geometry/pose.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
+  EXPECT_NEAR(a.x, b.x, eps);
+  EXPECT_NEAR(a.y, b.y, eps);
+  EXPECT_NEAR(a.z, b.z, eps);
+}
+
+// A clip over stack storage: every bone holds `rot` and `pos` over keys at
+// frames 1 and 10 (a single key when keyCount is 1).
+struct TestClip {
+  CAnim clip;
+  AnimTrack tracks[4];
+  float times[2] = {1, 10};
+  vec3 rot[2], pos[2];
+
+  TestClip(int bones, vec3 rotation, vec3 translation, int keyCount = 2) {
+    rot[0] = rot[1] = rotation;
+    pos[0] = pos[1] = translation;
+    for (AnimTrack& t : tracks) {
+      t.posCount = t.rotCount = static_cast<uint16_t>(keyCount);
+      t.posTimes = t.rotTimes = times;
+      t.posKeys = pos;
+      t.rotKeys = rot;
+    }
+    clip.frames = 20;
+    clip.boneCount = static_cast<uint8_t>(bones);
+    clip.tracks = tracks;
+  }
+};
+
+struct Pose {
+  quat rot[4];
+  vec3 pos[4];
+  BlendJob Job(CAnim** clips, int count, float dt = 0.1f) {
+    BlendJob job;
+    job.clips = clips;
+    job.clipCount = count;
+    job.dt = dt;
+    job.boneCount = 4;
+    job.rotations = rot;
+    job.translations = pos;
+    return job;
+  }
+};
+}  // namespace
+
+TEST(BlendJob, InvalidInputChangesNothing) {
+  TestClip a(4, vec3(), vec3(1, 0, 0));
+  a.clip.weight = 1;
+  CAnim* clips[2] = {&a.clip, nullptr};
+  Pose pose;
+  EXPECT_FALSE(pose.Job(clips, 2).Run());
+  BlendJob noOutput = pose.Job(clips, 1);
+  noOutput.translations = nullptr;
+  EXPECT_FALSE(noOutput.Run());
+  EXPECT_EQ(a.clip.time, 1.0f);
+  EXPECT_EQ(a.clip.weight, 1.0f);
+  EXPECT_EQ(pose.pos[0], vec3());
+}
+
+TEST(BlendJob, ClockAdvancesAndWrapsAfterTheLastFrame) {
+  TestClip a(1, vec3(), vec3());
+  a.clip.speed = 8;
+  CAnim* clips[1] = {&a.clip};
+  Pose pose;
+  for (int i = 1; i <= 19; ++i) {
+    a.clip.weight = 1;  // the driven clip
+    ASSERT_TRUE(pose.Job(clips, 1, 0.125f).Run());
+    EXPECT_EQ(a.clip.time, 1.0f + i) << i;
+  }
+  EXPECT_EQ(a.clip.loops, 0u);
+  a.clip.weight = 1;
+  pose.Job(clips, 1, 0.125f).Run();
+  EXPECT_EQ(a.clip.time, 1.0f);
+  EXPECT_EQ(a.clip.loops, 1u);
+}
+
+TEST(BlendJob, AReleasedClipFadesForTwentyEvaluations) {
+  TestClip a(1, vec3(), vec3());
+  a.clip.frames = 100;
+  a.clip.weight = 1;
+  a.clip.loops = 3;
+  CAnim* clips[1] = {&a.clip};
+  Pose pose;
+  float expected = 1;
+  for (int k = 0; k < 20; ++k) {
+    ASSERT_TRUE(pose.Job(clips, 1).Run());
+    expected = static_cast<float>(expected * 0.7);
+    EXPECT_FLOAT_EQ(a.clip.weight, expected) << k;
+    EXPECT_GT(a.clip.time, 1.0f) << k;
+  }
+  EXPECT_LT(a.clip.weight, 0.001f);
+  pose.Job(clips, 1).Run();  // the twentieth after the last drive resets it
+  EXPECT_FLOAT_EQ(a.clip.weight, expected);
+  EXPECT_EQ(a.clip.time, 1.0f);
+  EXPECT_EQ(a.clip.loops, 0u);
+}
+
+TEST(BlendJob, ClipsMixByTheirWeightsInAttachmentOrder) {
+  const float quarter = kPi * 0.5f;
+  TestClip a(4, vec3(0, 0, 0), vec3(0, 0, 0));
+  TestClip b(2, vec3(0, 0, quarter), vec3(10, 0, 0));
+  a.clip.weight = 0.7f;  // 0.49 after the decay
+  b.clip.weight = 1.0f;  // 0.7
+  CAnim* clips[2] = {&a.clip, &b.clip};
+  Pose pose;
+  ASSERT_TRUE(pose.Job(clips, 2).Run());
+  const float f = 0.7f / 1.19f;
+  EXPECT_NEAR(pose.rot[0].toEuler().z, quarter * f, 1e-4f);
+  ExpectNear(pose.pos[1], vec3(10 * f, 0, 0), 1e-4f);
+  // Bones beyond clip B's tracks keep clip A's pose.
+  EXPECT_NEAR(pose.rot[3].toEuler().z, 0, 1e-6f);
+  EXPECT_EQ(pose.pos[3], vec3());
+}
+
+TEST(BlendJob, SingleKeysAndUnreachedBonesDontMove) {
+  TestClip a(2, vec3(0, 0, 1), vec3(5, 5, 5), 1);
+  a.clip.weight = 1;
+  CAnim* clips[1] = {&a.clip};
+  Pose pose;
+  pose.pos[1] = vec3(7, 7, 7);
+  pose.pos[2] = vec3(8, 8, 8);
+  pose.rot[2] = quat(0, 0, 1, 0);
+  ASSERT_TRUE(pose.Job(clips, 1).Run());
+  // The first contributing clip sets a one-key bone to rest...
+  EXPECT_EQ(pose.pos[1], vec3());
+  EXPECT_EQ(pose.rot[1].w, 1.0f);
+  // ...and leaves bones beyond its tracks alone.
+  EXPECT_EQ(pose.pos[2], vec3(8, 8, 8));
+  EXPECT_EQ(pose.rot[2].z, 1.0f);
+  // A later one-key clip keeps the blend so far.
+  TestClip b(4, vec3(), vec3(2, 0, 0));
+  TestClip c(4, vec3(0, 0, 1), vec3(9, 9, 9), 1);
+  b.clip.weight = c.clip.weight = 1;
+  CAnim* two[2] = {&b.clip, &c.clip};
+  ASSERT_TRUE(pose.Job(two, 2).Run());
+  EXPECT_EQ(pose.pos[0], vec3(2, 0, 0));
+}
+
+namespace {
+// Two bones: a root at (0, 0, 1) turned 90 degrees about z at rest, and a
+// child 2 units along the root's x.
+struct Skeleton {
+  vec3 restRot[2] = {vec3(0, 0, kPi * 0.5f), vec3()};
+  vec3 restPos[2] = {vec3(0, 0, 1), vec3(2, 0, 0)};
+  int32_t parents[2] = {-1, 0};
+  quat rot[2];
+  vec3 pos[2];
+  mat4 invBind[2], matrix[2];
+  dualquat dual[2];
+
+  Skeleton() {
+    for (int b = 0; b < 2; ++b) {
+      mat4 local;
+      local.fromEuler(restRot[b], restPos[b]);
+      matrix[b] = b ? matrix[0].mulAffine(local) : local;
+    }
+    for (int b = 0; b < 2; ++b) invBind[b] = matrix[b].inverseAffine();
+  }
+  PoseJob Job() {
+    PoseJob job;
+    job.boneCount = 2;
+    job.restRot = restRot;
+    job.restPos = restPos;
+    job.parents = parents;
+    job.rotations = rot;
+    job.translations = pos;
+    job.invBind = invBind;
+    job.boneMatrix = matrix;
+    job.boneDual = dual;
+    return job;
+  }
+};
+
+// Skins the given vertices, each with the listed (bone, weight) influences.
+struct Body {
+  std::vector<vec3> rest, restNormal, out, outNormal;
+  std::vector<uint8_t> count;
+  std::vector<std::vector<uint32_t>> bones;
+  std::vector<std::vector<float>> weights;
+  std::vector<const uint32_t*> bonePtr;
+  std::vector<const float*> weightPtr;
+
+  void Add(vec3 p, vec3 n, std::vector<uint32_t> b, std::vector<float> w) {
+    rest.push_back(p);
+    restNormal.push_back(n);
+    count.push_back(static_cast<uint8_t>(b.size()));
+    bones.push_back(b);
+    weights.push_back(w);
+  }
+  bool Run(const dualquat* dual, int boneCount) {
+    out.assign(rest.size(), vec3(-99, -99, -99));
+    outNormal = out;
+    bonePtr.clear();
+    weightPtr.clear();
+    for (size_t i = 0; i < rest.size(); ++i) {
+      bonePtr.push_back(bones[i].data());
+      weightPtr.push_back(weights[i].data());
+    }
+    SkinningJob job;
+    job.vertexCount = static_cast<uint32_t>(rest.size());
+    job.restPositions = rest.data();
+    job.restNormals = restNormal.data();
+    job.influenceCount = count.data();
+    job.boneIdx = bonePtr.data();
+    job.weights = weightPtr.data();
+    job.weightSlots = job.vertexCount;
+    job.boneCount = boneCount;
+    job.boneDual = dual;
+    job.positions = out.data();
+    job.normals = outNormal.data();
+    return job.Run();
+  }
+};
+}  // namespace
+
+TEST(PoseJob, RejectsAParentAfterItsChild) {
+  Skeleton s;
+  s.parents[0] = 1;
+  s.matrix[0] = mat4();
+  s.matrix[0].m[12] = 42;
+  EXPECT_FALSE(s.Job().Run());
+  EXPECT_EQ(s.matrix[0].m[12], 42.0f);
+}
+
+TEST(PoseJob, RestPoseSkinsToTheRestMesh) {
+  Skeleton s;
+  ASSERT_TRUE(s.Job().Run());
+  for (int b = 0; b < 2; ++b)
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(s.matrix[b].m[i], mat4().m[i], 1e-6f) << b << i;
+  Body body;
+  body.Add(vec3(1, 2, 3), vec3(0, 0, 1), {0}, {1});
+  body.Add(vec3(-4, 0, 2), vec3(1, 0, 0), {0, 1}, {0.25f, 0.75f});
+  ASSERT_TRUE(body.Run(s.dual, 2));
+  for (size_t v = 0; v < body.rest.size(); ++v) {
+    ExpectNear(body.out[v], body.rest[v]);
+    ExpectNear(body.outNormal[v], body.restNormal[v]);
+  }
+}
+
+TEST(PoseJob, AnimationTurnsBonesInTheirRestFrame) {
+  Skeleton s;
+  // The child turns 90 degrees about its own z, at its joint (0, 2, 1).
+  s.rot[1].fromEuler(vec3(0, 0, kPi * 0.5f));
+  ASSERT_TRUE(s.Job().Run());
+  Body body;
+  body.Add(vec3(0, 3, 1), vec3(0, 1, 0), {1}, {1});  // on the child, one unit out
+  body.Add(vec3(5, 5, 5), vec3(1, 0, 0), {0}, {1});  // on the root: unmoved
+  body.Add(vec3(0, 3, 1), vec3(0, 1, 0), {0, 1}, {0.5f, 0.5f});
+  ASSERT_TRUE(body.Run(s.dual, 2));
+  ExpectNear(body.out[0], vec3(-1, 2, 1));
+  ExpectNear(body.outNormal[0], vec3(-1, 0, 0));
+  ExpectNear(body.out[1], vec3(5, 5, 5));
+  // Half-and-half blends the rotation halfway, about the joint.
+  const float h = std::sqrt(0.5f);
+  ExpectNear(body.out[2], vec3(-h, 2 + h, 1));
+  EXPECT_NEAR(length(body.outNormal[2]), 1.0f, 1e-5f);
+}
+
+TEST(SkinningJob, OpposedQuaternionsAreFlippedNotCancelled) {
+  dualquat d[2];
+  mat4 m;
+  m.fromEuler(vec3(0, 0, kPi * 0.5f), vec3(1, 0, 0));
+  d[0].fromMatrix(m);
+  for (int i = 0; i < 4; ++i) {  // the same transform with the opposite sign
+    d[1].real[i] = -d[0].real[i];
+    d[1].dual[i] = -d[0].dual[i];
+  }
+  Body body;
+  body.Add(vec3(1, 0, 0), vec3(1, 0, 0), {0, 1}, {0.5f, 0.5f});
+  body.Add(vec3(1, 0, 0), vec3(1, 0, 0), {1, 0}, {0.3f, 0.7f});
+  ASSERT_TRUE(body.Run(d, 2));
+  for (int v = 0; v < 2; ++v) {
+    ExpectNear(body.out[v], vec3(1, 1, 0));
+    ExpectNear(body.outNormal[v], vec3(0, 1, 0));
+  }
+}
+
+TEST(SkinningJob, VerticesWithoutUsableInfluencesStayAtRest) {
+  dualquat d[1];
+  mat4 m;
+  m.fromEuler(vec3(0, 0, 1), vec3(3, 0, 0));
+  d[0].fromMatrix(m);
+  Body body;
+  body.Add(vec3(1, 2, 3), vec3(0, 0, 1), {}, {});
+  body.Add(vec3(1, 2, 3), vec3(0, 0, 1), {7}, {1});  // no such bone
+  ASSERT_TRUE(body.Run(d, 1));
+  for (int v = 0; v < 2; ++v) {
+    EXPECT_EQ(body.out[v], vec3(1, 2, 3));
+    EXPECT_EQ(body.outNormal[v], vec3(0, 0, 1));
+  }
+}
+
+TEST(SkinningJob, CountsPastSixteenBitsAndChecksItsInputs) {
+  dualquat d[1];
+  mat4 m;
+  m.m[12] = 1;
+  d[0].fromMatrix(m);
+  const uint32_t n = 70000;
+  Body body;
+  for (uint32_t v = 0; v < n; ++v) body.Add(vec3(0, 0, static_cast<float>(v)), vec3(), {0}, {1});
+  ASSERT_TRUE(body.Run(d, 1));
+  ExpectNear(body.out[n - 1], vec3(1, 0, static_cast<float>(n - 1)));
+  ExpectNear(body.out[65536], vec3(1, 0, 65536));
+
+  SkinningJob job;
+  job.vertexCount = 4;
+  job.restPositions = job.restNormals = body.rest.data();
+  job.influenceCount = body.count.data();
+  job.boneIdx = body.bonePtr.data();
+  job.weights = body.weightPtr.data();
+  job.weightSlots = 3;  // fewer influence records than vertices
+  job.boneCount = 1;
+  job.boneDual = d;
+  job.positions = job.normals = body.out.data();
+  EXPECT_FALSE(job.Validate());
+  job.weightSlots = 4;
+  EXPECT_TRUE(job.Validate());
+  job.boneDual = nullptr;
+  EXPECT_FALSE(job.Run());
+}
