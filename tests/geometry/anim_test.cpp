@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/byte_builder.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 void Key(ByteBuilder& b, int32_t time, vec3 v) {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "shell/growth.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {

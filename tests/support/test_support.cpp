@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "shell/log.h"
+#include "storage/core.h"
 
 TempDir::TempDir(bool enter) {
   std::string pattern = (std::filesystem::temp_directory_path() / "qhtest-XXXXXX").string();
@@ -49,8 +50,22 @@ LogCapture::~LogCapture() {
 
 bool LogCapture::Contains(const std::string& text) const {
   for (const std::string& l : lines)
-    if (l == text) return true;
+    if (l.find(text) != std::string::npos) return true;
   return false;
+}
+
+ScratchDir::ScratchDir() : previousArchive_(CoreArchivePath()) {
+  Write("brookfield.core", "", 0);
+  CoreSetArchivePath("brookfield.core");
+}
+
+ScratchDir::~ScratchDir() { CoreSetArchivePath(previousArchive_.c_str()); }
+
+bool ScratchDir::Write(const char* name, const void* data, size_t size) const {
+  FILE* f = std::fopen(name, "wb");
+  if (!f) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && written;
 }
 
 int RunCommand(const std::string& command, std::string* out) {

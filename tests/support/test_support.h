@@ -1,5 +1,6 @@
 // Shared test helpers: temporary directories and log capture.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,13 +20,34 @@ class TempDir {
   std::string path_, previous_;
 };
 
+// A fresh temporary working directory for the scope, holding an empty
+// "brookfield.core" so that lookups of absent names fall through to
+// "not in core" instead of ending the process.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::string& path() const { return dir_.path(); }
+  // Writes a file relative to the directory; false on failure.
+  bool Write(const char* name, const void* data, size_t size) const;
+
+ private:
+  TempDir dir_{true};
+  std::string previousArchive_;
+};
+
 // Collects the log's lines in plain text while in scope.
 class LogCapture {
  public:
   LogCapture();
   ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
   // Lines without the "%3i:%3i::" time fields, prefix kept ("ERROR::...").
   std::vector<std::string> lines;
+  // True when some line contains `text`.
   bool Contains(const std::string& text) const;
 };
 

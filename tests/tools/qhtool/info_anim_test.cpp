@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/anim.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 struct ToolRun {
