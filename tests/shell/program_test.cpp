@@ -13,8 +13,11 @@
 
 namespace {
 std::string Program(const std::string& args) {
-  return "SDL_AUDIODRIVER=dummy " + BinaryPath("quietharbour") + " --windowed --size 320x240 " +
-         args + " 2>&1";
+  // Under the sanitizers, the GL driver's own leaks (from libraries already
+  // unloaded at exit, so they can't be suppressed by name) are not ours to
+  // report; the unit tests check our code for leaks.
+  return "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") +
+         " --windowed --size 320x240 " + args + " 2>&1";
 }
 
 std::vector<std::string> LogLines(const std::string& path) {
