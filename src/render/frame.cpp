@@ -2,6 +2,6 @@
 
 #include <GL/gl.h>
 
-void RenderFrame() {
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
+Frustum g_frustum;
+
+void RenderFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
