@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
+#include "shell/scramble.h"
+#include "storage/core.h"
 #include "support/libjpeg_codec.h"
+#include "support/scratch_dir.h"
 
 namespace {
 struct Decoded {
@@ -160,4 +164,50 @@ TEST(Jpeg, TruncatedScanKeepsWhatWasDecodedAndGreysTheRest) {
   const size_t row = 64 * 4;
   for (size_t i = row * 56; i < row * 64; ++i) ASSERT_EQ(part.rgba[i], full.rgba[i]) << i;
   for (size_t i = 0; i < row; i += 4) ASSERT_EQ(part.rgba[i], 128) << i;
+}
+
+namespace {
+void PutInt32(std::vector<uint8_t>& out, int32_t value) {
+  for (int i = 0; i < 4; ++i)
+    out.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
+}
+
+// One archive entry: tag, name length, scrambled name, data size, data.
+void PutEntry(std::vector<uint8_t>& archive, const char* name, const std::vector<uint8_t>& data) {
+  std::vector<char> field(name, name + std::strlen(name) + 1);
+  Scramble(field.data(), static_cast<int>(field.size()));
+  archive.push_back(1);
+  PutInt32(archive, static_cast<int32_t>(field.size()));
+  archive.insert(archive.end(), field.begin(), field.end());
+  PutInt32(archive, static_cast<int32_t>(data.size()));
+  archive.insert(archive.end(), data.begin(), data.end());
+}
+}  // namespace
+
+TEST(Jpeg, LoadsLooseFilesAndArchiveEntries) {
+  ScratchDir dir;
+  EncodeOptions options;
+  const std::vector<uint8_t> jpeg = Encoded(24, 16, options);
+  const Decoded expected = Decode(jpeg);
+  dir.Write("loose.jpg", jpeg);
+  std::vector<uint8_t> archive;
+  PutEntry(archive, "tex\\packed.jpg", jpeg);
+  PutEntry(archive, "tex\\after.jpg", std::vector<uint8_t>(5000, 0x55));  // must not be read
+  dir.Write("test.core", archive);
+  CoreSetArchivePath("test.core");
+
+  auto d = std::make_unique<JpegDecoder>();
+  for (const char* name : {"loose.jpg", "tex\\packed.jpg"}) {
+    SCOPED_TRACE(name);
+    ASSERT_TRUE(LoadJPG(*d, name));
+    EXPECT_FALSE(d->incomplete);
+    EXPECT_EQ(d->data, nullptr);  // the file's bytes are gone after the decode
+    EXPECT_EQ(std::vector<uint8_t>(d->pixels.get(), d->pixels.get() + expected.rgba.size()),
+              expected.rgba);
+  }
+  LogCapture log;
+  EXPECT_FALSE(LoadJPG(*d, "tex\\missing.jpg"));
+  EXPECT_FALSE(d->pixels);
+  EXPECT_STREQ(d->error, "file not found");
+  CoreSetArchivePath("brookfield.core");
 }
