@@ -51,6 +51,13 @@ std::string Refusal(const Bytes& jpeg) {
   return d->error ? d->error : "no reason";
 }
 
+// The refusal of a 4:2:0 picture with one header byte changed.
+std::string RefusalPatched(uint8_t m, size_t at, uint8_t value) {
+  Bytes jpeg = Colour420();
+  Field(jpeg, m, at) = value;
+  return Refusal(jpeg);
+}
+
 void SetSide(Bytes& jpeg, size_t at, int value) {
   Field(jpeg, 0xC0, at) = static_cast<uint8_t>(value >> 8);
   Field(jpeg, 0xC0, at + 1) = static_cast<uint8_t>(value);
@@ -76,9 +83,8 @@ TEST(JpegHeaders, FrameFieldsOutOfRangeAreRefused) {
     SCOPED_TRACE(c.reason);
     EXPECT_EQ(Refusal(jpeg), c.reason);
   }
-  Bytes larger = Colour420();
-  Field(larger, 0xC0, 10) = 0x41;  // chroma wider than component 0
-  EXPECT_EQ(Refusal(larger), "sampling factors don't divide those of component 0");
+  // chroma wider than component 0
+  EXPECT_EQ(RefusalPatched(0xC0, 10, 0x41), "sampling factors don't divide those of component 0");
   Bytes uneven = Colour420();
   Field(uneven, 0xC0, 7) = 0x32;  // chroma 2 x 2 under 3 x 2
   Field(uneven, 0xC0, 10) = 0x22;
@@ -124,24 +130,14 @@ TEST(JpegHeaders, ComponentCountsOtherThanOneToThreeAreRefused) {
   jpeg.insert(jpeg.begin() + static_cast<long>(sof), empty.begin(), empty.end());
   EXPECT_EQ(Refusal(jpeg), "component count not 1 to 3");
   // A count that disagrees with the segment's length.
-  Bytes wrong = Colour420();
-  Field(wrong, 0xC0, 5) = 2;
-  EXPECT_EQ(Refusal(wrong), "frame header length disagrees with its components");
+  EXPECT_EQ(RefusalPatched(0xC0, 5, 2), "frame header length disagrees with its components");
 }
 
 TEST(JpegHeaders, BadTablesAreRefused) {
-  Bytes dhtIndex = Colour420();
-  Field(dhtIndex, 0xC4, 0) = 0x14;
-  EXPECT_EQ(Refusal(dhtIndex), "Huffman table index above 3");
-  Bytes dhtClass = Colour420();
-  Field(dhtClass, 0xC4, 0) = 0x20;
-  EXPECT_EQ(Refusal(dhtClass), "Huffman table class not 0 or 1");
-  Bytes dqtIndex = Colour420();
-  Field(dqtIndex, 0xDB, 0) = 0x04;
-  EXPECT_EQ(Refusal(dqtIndex), "quantisation table index above 3");
-  Bytes dqtPrecision = Colour420();
-  Field(dqtPrecision, 0xDB, 0) = 0x20;
-  EXPECT_EQ(Refusal(dqtPrecision), "quantisation precision not 0 or 1");
+  EXPECT_EQ(RefusalPatched(0xC4, 0, 0x14), "Huffman table index above 3");
+  EXPECT_EQ(RefusalPatched(0xC4, 0, 0x20), "Huffman table class not 0 or 1");
+  EXPECT_EQ(RefusalPatched(0xDB, 0, 0x04), "quantisation table index above 3");
+  EXPECT_EQ(RefusalPatched(0xDB, 0, 0x20), "quantisation precision not 0 or 1");
 
   // 257 symbols: 255 codes of 16 bits and 2 of 15.
   Bytes tooMany = {0xFF, 0xC4, 0x01, 0x13, 0x00};  // length 2 + 1 + 16 + 257 = 276
@@ -165,21 +161,14 @@ TEST(JpegHeaders, BadTablesAreRefused) {
 // Scan header payload: count (0), then per component id (1 + 2c) and table
 // byte (2 + 2c).
 TEST(JpegHeaders, BadScansAreRefused) {
-  Bytes unknown = Colour420();
-  Field(unknown, 0xDA, 3) = 9;
-  EXPECT_EQ(Refusal(unknown), "scan names an unknown component");
+  EXPECT_EQ(RefusalPatched(0xDA, 3, 9), "scan names an unknown component");
   Bytes twice = Colour420();
   Field(twice, 0xDA, 3) = Field(twice, 0xDA, 1);
   EXPECT_EQ(Refusal(twice), "scan names an unknown component");
-  Bytes missingHuffman = Colour420();
-  Field(missingHuffman, 0xDA, 2) = 0x22;  // libjpeg defines tables 0 and 1 only
-  EXPECT_EQ(Refusal(missingHuffman), "scan uses a table that was never defined");
-  Bytes missingQuant = Colour420();
-  Field(missingQuant, 0xC0, 8) = 3;
-  EXPECT_EQ(Refusal(missingQuant), "scan uses a table that was never defined");
-  Bytes indexAbove3 = Colour420();
-  Field(indexAbove3, 0xDA, 2) = 0x50;
-  EXPECT_EQ(Refusal(indexAbove3), "Huffman table index above 3");
+  // libjpeg defines Huffman tables 0 and 1 and quantisation tables 0 and 1 only.
+  EXPECT_EQ(RefusalPatched(0xDA, 2, 0x22), "scan uses a table that was never defined");
+  EXPECT_EQ(RefusalPatched(0xC0, 8, 3), "scan uses a table that was never defined");
+  EXPECT_EQ(RefusalPatched(0xDA, 2, 0x50), "Huffman table index above 3");
   Bytes noFrame = Colour420();
   noFrame[Segment(noFrame, 0xC0) + 1] = 0xE5;  // the frame header becomes application data
   EXPECT_EQ(Refusal(noFrame), "scan before the frame header");
