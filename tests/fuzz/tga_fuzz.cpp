@@ -1,0 +1,13 @@
+// libFuzzer target: any byte string must load or be refused with a log line,
+// without a crash or a read outside the data.
+#include <cstddef>
+#include <cstdint>
+
+#include "image/tga.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TgaImage image;
+  const bool ok = DecodeTGA(image, data, size, "fuzz.tga");
+  if (ok != (image.pixels != nullptr)) __builtin_trap();
+  return 0;
+}
