@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "support/log_capture.h"
+#include "support/test_support.h"
 #include "support/mesh_reference.h"
 
 namespace {
@@ -44,7 +44,7 @@ void ExpectDupesMatchReference(Mesh& mesh) {
   const reference::Dupes expected = reference::DupeVerts(mesh);
   LogCapture log;
   mesh.setDupeVerts();
-  EXPECT_TRUE(log.Has("[" + std::to_string(expected.pairs) + "] vert dupes"));
+  EXPECT_TRUE(log.Contains("[" + std::to_string(expected.pairs) + "] vert dupes"));
   for (uint32_t v = 0; v < mesh.vertCount; ++v) {
     ASSERT_EQ(mesh.dupeCount[v], expected.lists[v].size()) << "vertex " << v;
     for (size_t k = 0; k < expected.lists[v].size(); ++k)
@@ -118,7 +118,7 @@ TEST(MeshGen, SphereClampsToThreeAndLogsTheArgumentsAsGiven) {
   {
     LogCapture log;
     small.GenSphere(0, 0);
-    EXPECT_TRUE(log.Has("Mesh:Gen:Sphere 0 0"));
+    EXPECT_TRUE(log.Contains("Mesh:Gen:Sphere 0 0"));
   }
   three.GenSphere(3, 3);
   ExpectSameShape(small, three);
@@ -204,7 +204,7 @@ TEST(MeshDupes, ToleranceIsInclusiveAtOneThousandth) {
   mesh.resizeV(1, false);
   LogCapture log;
   mesh.setDupeVerts();
-  EXPECT_TRUE(log.Has("[0] vert dupes"));
+  EXPECT_TRUE(log.Contains("[0] vert dupes"));
   mesh.Clear();
 }
 
@@ -266,8 +266,8 @@ TEST(MeshEdges, SharedEdgeThroughCoincidentVerticesIsStoredOnce) {
   LogCapture log;
   mesh.BuildEdges();
   EXPECT_EQ(mesh.edgeCount, 5u);
-  EXPECT_TRUE(log.Has("Build Edges::start"));
-  EXPECT_TRUE(log.Has("Build Edges::end me=5 (pe=4)"));
+  EXPECT_TRUE(log.Contains("Build Edges::start"));
+  EXPECT_TRUE(log.Contains("Build Edges::end me=5 (pe=4)"));
   EXPECT_EQ(mesh.triEdges[4 * 1 + 0], 1u);  // (4,3) is (2,1) welded: edge 1 reversed
   EXPECT_EQ(mesh.edges[2 * 3], 1u);         // (3,5) stored with welded ends (1,5)
   EXPECT_EQ(mesh.edges[2 * 3 + 1], 5u);

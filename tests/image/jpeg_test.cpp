@@ -10,7 +10,7 @@
 #include "shell/scramble.h"
 #include "storage/core.h"
 #include "support/libjpeg_codec.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 struct Decoded {

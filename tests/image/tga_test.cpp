@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -41,7 +41,7 @@ std::string Load(const Bytes& file, TgaImage& image) {
   EXPECT_EQ(fromFile, image.pixels != nullptr);
   EXPECT_EQ(fromMemory, memory.pixels != nullptr);
   if (fromFile) {
-    EXPECT_TRUE(log.lines().empty());
+    EXPECT_TRUE(log.lines.empty());
     const size_t bytes = image.width * image.height *
                          (image.format == kTgaFormatRgba  ? 4
                           : image.format == kTgaFormatRgb ? 3
@@ -49,8 +49,8 @@ std::string Load(const Bytes& file, TgaImage& image) {
     EXPECT_EQ(std::memcmp(image.pixels.get(), memory.pixels.get(), bytes), 0);
     return "";
   }
-  EXPECT_EQ(log.lines().size(), 2u);  // one line from each entry point
-  return log.lines().empty() ? "no line" : log.lines()[0].substr(log.lines()[0].find("::") + 2);
+  EXPECT_EQ(log.lines.size(), 2u);  // one line from each entry point
+  return log.lines.empty() ? "no line" : log.lines[0];
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Shared test helpers: temporary directories and log capture.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ class ScratchDir {
   const std::string& path() const { return dir_.path(); }
   // Writes a file relative to the directory; false on failure.
   bool Write(const char* name, const void* data, size_t size) const;
+  bool Write(const char* name, const std::vector<uint8_t>& bytes) const {
+    return Write(name, bytes.data(), bytes.size());
+  }
 
  private:
   TempDir dir_{true};

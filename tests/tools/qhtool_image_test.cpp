@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/libjpeg_codec.h"
-#include "support/scratch_dir.h"
+#include "support/test_support.h"
 
 namespace {
 // Runs qhtool with `args`; returns its exit status and its standard output.
