@@ -79,15 +79,19 @@ Bytes OneTriangle() {
   return f;
 }
 
+int SameBytes(const void* a, const void* b, size_t n) {
+  return n == 0 ? 0 : std::memcmp(a, b, n);
+}
+
 // Every field LoadEM7 fills.
 void ExpectSameMesh(const Mesh& a, const Mesh& b) {
   ASSERT_EQ(a.vertCount, b.vertCount);
   ASSERT_EQ(a.triCount, b.triCount);
   ASSERT_EQ(a.polyCount, b.polyCount);
-  EXPECT_EQ(std::memcmp(a.pos, b.pos, 12 * a.vertCount), 0);
-  EXPECT_EQ(std::memcmp(a.uv, b.uv, 8 * a.vertCount), 0);
-  EXPECT_EQ(std::memcmp(a.tris, b.tris, 12 * a.triCount), 0);
-  EXPECT_EQ(std::memcmp(a.polys, b.polys, 16 * a.polyCount), 0);
+  EXPECT_EQ(SameBytes(a.pos, b.pos, 12 * a.vertCount), 0);
+  EXPECT_EQ(SameBytes(a.uv, b.uv, 8 * a.vertCount), 0);
+  EXPECT_EQ(SameBytes(a.tris, b.tris, 12 * a.triCount), 0);
+  EXPECT_EQ(SameBytes(a.polys, b.polys, 16 * a.polyCount), 0);
   ASSERT_EQ(a.boneCount, b.boneCount);
   for (uint8_t i = 0; i < a.boneCount; ++i) {
     EXPECT_EQ(a.boneName[i].length, b.boneName[i].length);
@@ -113,7 +117,7 @@ void ExpectSameMesh(const Mesh& a, const Mesh& b) {
   ASSERT_EQ(a.setCount, b.setCount);
   for (uint16_t s = 0; s < a.setCount; ++s) {
     ASSERT_EQ(a.setSize[s], b.setSize[s]);
-    EXPECT_EQ(std::memcmp(a.sets[s], b.sets[s], 4 * a.setSize[s]), 0);
+    EXPECT_EQ(SameBytes(a.sets[s], b.sets[s], 4 * a.setSize[s]), 0);
   }
 }
 }  // namespace
