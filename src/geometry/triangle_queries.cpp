@@ -284,15 +284,18 @@ void TriangleIndex::CollectRay(uint32_t index, const double o[3], const double d
   const Node& node = nodes_[index];
   if (node.maxAspect == 0) return;  // only slivers here, and those come from always_
   {
-    // Lower bound of |cos| between d and any normal in the node's cone.
+    // Lower bound of |cos| between d and any normal in the node's cone: with
+    // beta the angle between d and the axis and alpha the cone's half angle,
+    // the normals' angles to d lie in [beta - alpha, beta + alpha].
     const double dLength = Length(d[0], d[1], d[2]);
-    const double ca = (node.axis[0] * d[0] + node.axis[1] * d[1] + node.axis[2] * d[2]) / dLength;
-    const double beta = std::acos(std::max(-1.0, std::min(1.0, ca)));
-    const double alpha = std::acos(std::max(-1.0, std::min(1.0, double{node.coneCos})));
-    const double halfPi = 1.5707963267948966;
-    double c = 0;
-    if (beta + alpha < halfPi) c = std::cos(beta + alpha);
-    if (beta - alpha > halfPi) c = -std::cos(beta - alpha);
+    const double cb = std::max(
+        -1.0,
+        std::min(1.0, (node.axis[0] * d[0] + node.axis[1] * d[1] + node.axis[2] * d[2]) / dLength));
+    const double ca = std::max(-1.0, std::min(1.0, double{node.coneCos}));
+    const double sb = std::sqrt(1 - cb * cb), sa = std::sqrt(1 - ca * ca);
+    double c = 0;  // a cone wider than a hemisphere bounds nothing
+    if (ca > 0 && cb * ca - sb * sa > 0) c = cb * ca - sb * sa;     // beta + alpha below 90 degrees
+    if (ca > 0 && cb * ca + sb * sa < 0) c = -(cb * ca + sb * sa);  // beta - alpha above 90 degrees
     c -= 1e-6;
     if (c > 0 && node.maxAspect < kMaxAspect * c) {
       double S2 = 0;

@@ -49,8 +49,9 @@ bool ScanClosestPoint(const TriangleSet& set, const vec3& q, float& best, vec3& 
 // Queries are not const (they reuse a scratch list) and not reentrant.
 class TriangleIndex {
  public:
-  // Builds over set (replacing any previous build). Allocation failure
-  // leaves an empty index whose queries fall back to the plain scan.
+  // Builds over set (replacing any previous build). Triangles whose stored
+  // normal disagrees with their corners, and slivers, are kept aside and
+  // always visited, so any set is accepted.
   void Build(const TriangleSet& set);
   void Release();
 
@@ -89,4 +90,3 @@ class TriangleIndex {
   std::vector<uint32_t> scratch_;
   double extent_ = 0;  // largest absolute coordinate of the corners
 };
-
