@@ -41,6 +41,12 @@ void PlatformDesktopSize(int* width, int* height) {
   }
 }
 
+int PlatformDisplayDpi() {
+  float diagonal = 0, horizontal = 0, vertical = 0;
+  if (SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) != 0 || !(vertical > 0)) return 0;
+  return static_cast<int>(vertical + 0.5f);
+}
+
 bool PlatformCreateWindow(const char* title, int width, int height, bool fullscreen,
                           bool maximise) {
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);

@@ -9,6 +9,9 @@ void PlatformShutdown();
 // Desktop size in pixels; 0 x 0 when unknown.
 void PlatformDesktopSize(int* width, int* height);
 
+// The display's vertical dots per inch, rounded; 0 when unknown.
+int PlatformDisplayDpi();
+
 // Creates the window titled `title` with an RGBA double-buffered GL context
 // with a depth buffer and makes the context current. `fullscreen` covers the
 // desktop without a display-mode change; otherwise the window is shown at

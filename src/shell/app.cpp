@@ -2,12 +2,15 @@
 
 #include <GL/gl.h>
 
+#include "environment/terrain.h"
 #include "game/update.h"
 #include "gl/extensions.h"
 #include "platform/dialog.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "image/font_gl.h"
 #include "render/frame.h"
+#include "resources/manager.h"
 #include "shell/harness.h"
 #include "shell/input.h"
 #include "shell/log.h"
@@ -34,10 +37,19 @@ void SetFixedGlState() {
   glEnable(GL_POINT_SMOOTH);
 }
 
+// What the window set-up does once the context exists: the resource manager,
+// then the overlay font, whose texture the manager owns from then on.
+void AfterContext() {
+  g_manager.init();
+  const int dpi = PlatformDisplayDpi();
+  g_font.Init("Comic Sans MS", 15, dpi > 0 ? dpi : 96);
+  g_manager.RegisterTex(g_font.faceName.c_str(), g_font.texture);
+}
+
 void Startup() {
   g_fullscreen = true;
   if (g_windowOptions.windowed) g_fullscreen = false;
-  CreateGLWindow("QuietHarbour", g_width, g_height, g_fullscreen);
+  CreateGLWindow("QuietHarbour", g_width, g_height, g_fullscreen, AfterContext);
   PlatformShowCursor(false);
   SetFixedGlState();
   g_zNear = 0.1f;
@@ -48,6 +60,8 @@ void Startup() {
     PlatformFatalBox("Upgrade Video card(or driver)", "Seriously");
   }
   Log(LOG_INFO, "glsl::initialized");
+
+  LoadTerrainAndTrees();
 }
 
 // One pass of the loop's input sampling, with the scripted events of the
@@ -89,6 +103,7 @@ int RunProgram() {
     if (g_keys[27] || g_closeRequested || g_harness.LastFrame(frame)) break;
   }
 
+  g_manager.Unload();
   g_harness.End();
   return 0;
 }

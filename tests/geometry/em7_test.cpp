@@ -11,7 +11,7 @@
 
 #include "shell/growth.h"
 #include "storage/core.h"
-#include "support/log_capture.h"
+#include "support/test_support.h"
 #include "support/mesh_reference.h"
 
 namespace {
@@ -127,15 +127,15 @@ TEST_F(EM7Test, MissingFileAndBadMagicLeaveTheMeshAlone) {
   mesh.GenBox(0, 0, 0);
   LogCapture log;
   EXPECT_FALSE(LoadEM7(mesh, "bin\\nope.Model"));
-  EXPECT_TRUE(log.Has("ERROR::EM7:file not found [bin\\nope.Model]"));
+  EXPECT_TRUE(log.Contains("ERROR::EM7:file not found [bin\\nope.Model]"));
   Bytes bad = OneTriangle();
   bad.b[2] = '8';
   Write("bad.Model", bad.b);
   EXPECT_FALSE(LoadEM7(mesh, "bad.Model"));
-  EXPECT_TRUE(log.Has("ERROR::EM7:file [bad.Model] bad header [EM8]"));
+  EXPECT_TRUE(log.Contains("ERROR::EM7:file [bad.Model] bad header [EM8]"));
   Write("short.Model", {'E', 'M'});
   EXPECT_FALSE(LoadEM7(mesh, "short.Model"));
-  EXPECT_TRUE(log.Has("bad header [EM]"));
+  EXPECT_TRUE(log.Contains("bad header [EM]"));
   EXPECT_EQ(mesh.vertCount, 24u);
   EXPECT_EQ(mesh.triCount, 12u);
   mesh.Clear();
@@ -147,8 +147,8 @@ TEST_F(EM7Test, OneTriangleStartingAGroup) {
   mesh.slot = 3;
   LogCapture log;
   ASSERT_TRUE(LoadEM7(mesh, "one.Model"));
-  EXPECT_TRUE(log.Has("EM7::1 triangles 1 quads"));
-  EXPECT_TRUE(log.Has("Loaded Model [one.Model] :: (v:3 f:1 b:0 t:1)"));
+  EXPECT_TRUE(log.Contains("EM7::1 triangles 1 quads"));
+  EXPECT_TRUE(log.Contains("Loaded Model [one.Model] :: (v:3 f:1 b:0 t:1)"));
   EXPECT_EQ(mesh.vertCount, 3u);
   EXPECT_EQ(mesh.triCount, 1u);
   EXPECT_EQ(mesh.groupTris[0], 1u);
@@ -180,7 +180,7 @@ TEST_F(EM7Test, QuadsReferencesOfBothWidthsAndWeights) {
   Mesh mesh;
   LogCapture log;
   ASSERT_TRUE(LoadEM7(mesh, "mix.Model"));
-  EXPECT_TRUE(log.Has("EM7::4 triangles 3 quads"));
+  EXPECT_TRUE(log.Contains("EM7::4 triangles 3 quads"));
   const uint32_t tris[12] = {0, 1, 2, 0, 2, 3, 3, 0, 4, 0, 4, 5};
   EXPECT_EQ(std::memcmp(mesh.tris, tris, sizeof tris), 0);
   const uint32_t quad[4] = {0, 1, 2, 3}, tri[4] = {3, 0, 4, 0};
@@ -286,8 +286,8 @@ TEST_F(EM7Test, BrokenLimitsAreRejectedWithTheReasonAndTheMeshKept) {
     Write("broken.Model", c.file.b);
     LogCapture log;
     EXPECT_FALSE(LoadEM7(mesh, "broken.Model")) << c.what;
-    EXPECT_TRUE(log.Has("ERROR::EM7:file [broken.Model] rejected: ")) << c.what;
-    EXPECT_TRUE(log.Has(c.what)) << c.what << ": " << (log.lines.empty() ? "" : log.lines.back());
+    EXPECT_TRUE(log.Contains("ERROR::EM7:file [broken.Model] rejected: ")) << c.what;
+    EXPECT_TRUE(log.Contains(c.what)) << c.what << ": " << (log.lines.empty() ? "" : log.lines.back());
     EXPECT_EQ(mesh.vertCount, verts);
     EXPECT_STREQ(mesh.texName[0].c_str(), "empty");
   }
@@ -363,7 +363,7 @@ TEST_F(EM7Test, WriterRoundTripsGeneratedAndWideMeshes) {
   wide.boneParent[0] = 1;  // not an earlier bone: can't be written
   LogCapture log;
   EXPECT_FALSE(SaveEM7(wide, "never.Model"));
-  EXPECT_TRUE(log.Has("EM7:can't write [never.Model]: a parent isn't an earlier bone"));
+  EXPECT_TRUE(log.Contains("EM7:can't write [never.Model]: a parent isn't an earlier bone"));
   wide.Clear();
   loaded.Clear();
   sphere.Clear();

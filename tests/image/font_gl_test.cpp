@@ -11,6 +11,7 @@
 #include "platform/window.h"
 #include "shell/sizetext.h"
 #include "shell/window.h"
+#include "support/gl_context.h"
 #include "support/test_support.h"
 
 namespace {
@@ -59,10 +60,7 @@ double InkHeight(const GlyphRect& g, const Readback& r) {
 
 class FontGL : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    hasContext_ = PlatformInitVideo() && PlatformCreateWindow("t", 64, 64, false, false);
-  }
-  static void TearDownTestSuite() { PlatformShutdown(); }
+  static void SetUpTestSuite() { hasContext_ = EnsureGlContext(); }
   void SetUp() override {
     if (!hasContext_) GTEST_SKIP() << "no display (run under xvfb-run -a)";
   }

@@ -49,12 +49,14 @@ class ManagerTest : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(EnsureGlContext());
+    for (Model& m : models_) m.Reset();
     manager_.init();
   }
   void TearDown() override {
     if (manager_.meshCount) manager_.Unload();
   }
   ScratchDir dir_;
+  Model models_[3];  // outlive the manager's registry
   Manager manager_;
 };
 }  // namespace
@@ -93,8 +95,7 @@ TEST_F(ManagerTest, MeshesLoadOnceAndFailedSlotsAreReused) {
 
 TEST_F(ManagerTest, ModelsAreRegisteredOnceAndFollowTheMeshTable) {
   WriteBoxModel("box.Model", "none.jpg", false);
-  Model model;
-  model.Reset();
+  Model& model = models_[0];
   LogCapture capture;
   EXPECT_EQ(manager_.LoadModel("box.Model", &model), 1);
   EXPECT_EQ(model.slot, 0);
@@ -106,12 +107,10 @@ TEST_F(ManagerTest, ModelsAreRegisteredOnceAndFollowTheMeshTable) {
   for (int i = 0; i < 50; ++i) manager_.CreateMesh();
   EXPECT_EQ(model.mesh, &manager_.meshes[1]);
 
-  Model missing;
-  missing.Reset();
+  Model& missing = models_[1];
   EXPECT_EQ(manager_.LoadModel("nothing.Model", &missing), 0);
   EXPECT_EQ(missing.mesh, &manager_.meshes[0]);  // the "ERROR" cube
-  Model generated;
-  generated.Reset();
+  Model& generated = models_[2];
   const uint16_t g = manager_.GenerateModel("cloud.gen", &generated);
   EXPECT_STREQ(manager_.meshName[g].c_str(), "cloud.gen");
   EXPECT_NEAR(generated.radius, 86.6f, 0.1f);  // a centred cube of side 100
@@ -136,10 +135,7 @@ TEST_F(ManagerTest, ClipsNeedBonesAndAreNotShared) {
   WriteBoxModel("plain.Model", "none.jpg", false);
   WriteBoxModel("boned.Model", "none.jpg", true);
   WriteClip("stand.Anim");
-  Model plain, a, b;
-  plain.Reset();
-  a.Reset();
-  b.Reset();
+  Model &plain = models_[0], &a = models_[1], &b = models_[2];
   manager_.LoadModel("plain.Model", &plain);
   EXPECT_EQ(manager_.SetAnim("stand.Anim", &plain), 0);
   EXPECT_EQ(manager_.animCount, 1);  // no slot was created
@@ -163,8 +159,7 @@ TEST_F(ManagerTest, ClipsNeedBonesAndAreNotShared) {
 
 TEST_F(ManagerTest, UnloadReleasesEverythingInOrder) {
   WriteBoxModel("box.Model", "none.jpg", false);
-  Model model;
-  model.Reset();
+  Model& model = models_[0];
   manager_.LoadModel("box.Model", &model);
   LogCapture capture;
   manager_.Unload();

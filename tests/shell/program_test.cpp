@@ -9,6 +9,7 @@
 
 #include "shell/log_decode.h"
 #include "storage/archive_writer.h"
+#include "support/small_world.h"
 #include "support/test_support.h"
 
 namespace {
@@ -38,6 +39,7 @@ std::vector<std::string> ReadLines(const std::string& path) {
 
 TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
   TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   std::string out;
   ASSERT_EQ(RunCommand(Program("--frames 30 --fixed-dt 0.016 --trace t.jsonl"), &out), 0) << out;
   const std::vector<std::string> log = LogLines("dump.mem");
@@ -53,6 +55,21 @@ TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
   }
   EXPECT_TRUE(window);
   EXPECT_TRUE(gl);
+  // The world loads through the manager and everything is unloaded at exit.
+  auto at = [&log](const std::string& line) {
+    for (size_t i = 0; i < log.size(); ++i)
+      if (log[i] == line) return static_cast<long>(i);
+    return -1L;
+  };
+  const long init = at("MM::initialized"), map = at("MM::loaded model [bin\\map2.Model] [m1]::(v:121 f:200 b:0 t:1)");
+  const long glsl = at("glsl::initialized"), begin = at("MM::Unload Begin()");
+  EXPECT_GE(init, 0);
+  EXPECT_GT(glsl, init);
+  EXPECT_GT(map, glsl);
+  EXPECT_GE(at("MM::used model [bin\\tree.Model] [m3]"), 0);
+  EXPECT_GT(begin, map);
+  EXPECT_EQ(log.back(), "MM::Unload End()");
+  EXPECT_GE(at("MM::Model5"), 0);  // map, markers and four trees
 
   const std::vector<std::string> trace = ReadLines("t.jsonl");
   ASSERT_EQ(trace.size(), 30u);
@@ -62,6 +79,7 @@ TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
 
 TEST(Program, ScriptedEscapeEndsTheRunAndFixedStepRunsRepeat) {
   TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   dir.Write("quit.script", "# quit on frame 4\n4 key escape down\n5 key escape up\n");
   for (const char* trace : {"a.jsonl", "b.jsonl"}) {
     std::string out;
@@ -77,8 +95,16 @@ TEST(Program, ScriptedEscapeEndsTheRunAndFixedStepRunsRepeat) {
   EXPECT_EQ(a, b);
 }
 
+TEST(Program, WithoutTheArchiveItSaysSoAndExitsWithZero) {
+  TempDir dir(true);
+  std::string out;
+  EXPECT_EQ(RunCommand(Program("--frames 3"), &out), 0);
+  EXPECT_NE(out.find("Seriously: can't open core file"), std::string::npos) << out;
+}
+
 TEST(Program, ScreenshotAndBenchAndBadOptions) {
   TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   std::string out;
   ASSERT_EQ(RunCommand(Program("--frames 3 --screenshot shot.png --bench"), &out), 0) << out;
   std::vector<uint8_t> png;

@@ -1,0 +1,7 @@
+// A small hand-made world for running the program in tests: a flat textured
+// map, three tree markers and a box tree, packed into an archive.
+#pragma once
+#include <string>
+
+// Writes the archive at `path`. Returns false when a file can't be written.
+bool WriteSmallWorld(const std::string& path);
