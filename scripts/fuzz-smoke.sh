@@ -17,10 +17,11 @@ for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   seeds="tests/fuzz/corpus/${target%_fuzz}"
   mkdir -p "$corpus"
+  [ -d "$seeds" ] || seeds=""
   echo "fuzzing $target for ${seconds}s"
   # New inputs go to the first (scratch) corpus; the seeds in the tree stay
   # as they are. A crash stops the script, its input saved in $build.
-  if ! "$build/tests/$target" "$corpus" "$seeds" -max_total_time="$seconds" -rss_limit_mb=2048 \
+  if ! "$build/tests/$target" "$corpus" ${seeds:+"$seeds"} -max_total_time="$seconds" -rss_limit_mb=2048 \
     -artifact_prefix="$build/$target-" -print_final_stats=1 >"$build/$target.log" 2>&1; then
     tail -n 40 "$build/$target.log"
     echo "$target found a fault" >&2
