@@ -13,6 +13,32 @@ Manager g_manager;
 
 namespace {
 constexpr const char* kSource = "inc\\manager";
+
+// A slot of a table whose records move when it grows: the first free slot
+// from 1 upwards, or a new one at the end (then *grew is set, and callers
+// re-point what refers into the table). A failed growth leaves count 0.
+template <class T>
+uint16_t AcquireSlot(T*& table, uint8_t*& freeFlags, cstring*& names, uint16_t& count,
+                     const char* method, int line, bool* grew) {
+  for (uint16_t i = 1; i < count; ++i) {
+    if (freeFlags[i]) {
+      freeFlags[i] = 0;
+      return i;
+    }
+  }
+  const uint16_t n = count + 1;
+  if (!ResizeArray(table, n, kSource, line, method) ||
+      !ResizeArray(freeFlags, n, kSource, line, method) ||
+      !ResizeObjects(names, count, n, kSource, line, method)) {
+    count = 0;
+    return 0;
+  }
+  const uint16_t s = count;
+  count = n;
+  freeFlags[s] = 0;
+  *grew = true;
+  return s;
+}
 }  // namespace
 
 void Manager::init() {
@@ -76,24 +102,11 @@ void Manager::RepointMeshes() {
 }
 
 uint16_t Manager::CreateMesh() {
-  uint16_t s = 0;
-  for (uint16_t i = 1; i < meshCount && !s; ++i)
-    if (meshFree[i]) s = i;
-  if (s) {
-    meshFree[s] = 0;
-  } else {
-    const uint16_t n = meshCount + 1;
-    if (!ResizeArray(meshes, n, kSource, __LINE__, "Manager::CreateMesh") ||
-        !ResizeArray(meshFree, n, kSource, __LINE__, "Manager::CreateMesh") ||
-        !ResizeObjects(meshName, meshCount, n, kSource, __LINE__, "Manager::CreateMesh")) {
-      meshCount = 0;
-      return 0;
-    }
-    s = meshCount;
-    meshCount = n;
-    meshFree[s] = 0;
-    RepointMeshes();
-  }
+  bool grew = false;
+  const uint16_t s =
+      AcquireSlot(meshes, meshFree, meshName, meshCount, "Manager::CreateMesh", __LINE__, &grew);
+  if (!meshCount) return 0;
+  if (grew) RepointMeshes();
   meshes[s].Init();
   meshes[s].slot = s;
   return s;
@@ -168,8 +181,8 @@ uint32_t Manager::AppendTexture(const char* file, uint32_t wrap, uint32_t filter
     return 0;
   }
   Texture& t = textures[texCount];
-  const uint32_t id = jpeg ? CreateTexJPG(t, file, wrap, filter, flag)
-                           : CreateTexTGA(t, file, wrap, filter, flag);
+  const uint32_t id =
+      jpeg ? CreateTexJPG(t, file, wrap, filter, flag) : CreateTexTGA(t, file, wrap, filter, flag);
   if (id == kTextureFailed || t.glId == kTextureFailed) {
     t = Texture();  // the record is dropped again
     return fallback;
@@ -226,24 +239,11 @@ void Manager::RepointAnims() {
 
 uint16_t Manager::CreateAnim() {
   Log(LOG_INFO, "CreateAnim");
-  uint16_t s = 0;
-  for (uint16_t i = 1; i < animCount && !s; ++i)
-    if (animFree[i]) s = i;
-  if (s) {
-    animFree[s] = 0;
-  } else {
-    const uint16_t n = animCount + 1;
-    if (!ResizeArray(anims, n, kSource, __LINE__, "Manager::CreateAnim") ||
-        !ResizeArray(animFree, n, kSource, __LINE__, "Manager::CreateAnim") ||
-        !ResizeObjects(animName, animCount, n, kSource, __LINE__, "Manager::CreateAnim")) {
-      animCount = 0;
-      return 0;
-    }
-    s = animCount;
-    animCount = n;
-    animFree[s] = 0;
-    RepointAnims();
-  }
+  bool grew = false;
+  const uint16_t s =
+      AcquireSlot(anims, animFree, animName, animCount, "Manager::CreateAnim", __LINE__, &grew);
+  if (!animCount) return 0;
+  if (grew) RepointAnims();
   InitAnim(s);
   return s;
 }

@@ -5,20 +5,9 @@
 #include <cstring>
 
 #include "shell/log.h"
+#include "storage/archive_writer.h"
 
 namespace {
-bool ReadFile(const char* path, std::vector<uint8_t>& out) {
-  FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  uint8_t chunk[65536];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    out.insert(out.end(), chunk, chunk + got);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
 struct Reason {
   char* text;
   size_t size;
@@ -44,7 +33,7 @@ bool LooksLikeTga(const char* path) {
 
 bool LoadJpegFile(const char* path, JpegDecoder& decoder, char* reason, size_t reasonSize) {
   std::vector<uint8_t> bytes;
-  if (!ReadFile(path, bytes)) {
+  if (!ReadWholeFile(path, &bytes)) {
     std::snprintf(reason, reasonSize, "can't read the file");
     return false;
   }
