@@ -16,8 +16,10 @@ constexpr float kWeldTolerance = 0.00001f;
 
 // Flat arrays hold `per` values of T per element; the growth message reports
 // the element as a whole (a triangle is 12 bytes, a uv pair 8).
+// 1 when the array has its new size. An unsigned result, so that callers
+// combine several with '&' and every array of a family is attempted.
 template <class T>
-bool Grow(T*& array, int64_t count, int per, int line, const char* method) {
+unsigned Grow(T*& array, int64_t count, int per, int line, const char* method) {
   array = static_cast<T*>(ResizeBlock(array, count, sizeof(T) * per, kSource, line, method));
   return array != nullptr || count == 0;
 }
