@@ -1,0 +1,73 @@
+// A character's strands: short polylines hung on bones of its body, each with
+// its own colour, read from and written to a Line file.
+//
+// Line file (little-endian, no padding):
+//   offset 0  3 bytes  magic "SH3" (no terminating zero)
+//   offset 3  u16      strand count N
+//   then N records:  u16 point count P, 3 x f32 colour (r, g, b),
+//                    u8 bone + 1 (0: no bone), P x 3 x f32 points in the
+//                    space of the strand's bone
+#pragma once
+#include <cstdint>
+
+#include "math/mat4.h"
+
+class Model;
+
+class CSpline {
+ public:
+  uint16_t count = 0;
+  uint16_t* pointCount = nullptr;
+  vec3** local = nullptr;  // per strand: points in bone space, the saved data
+  vec3** world = nullptr;  // per strand: points in the world (simulation state)
+  vec3** aux1 = nullptr;   // per strand: simulation scratch
+  vec3** aux2 = nullptr;
+  float** segLen = nullptr;   // per strand: rest length from point k to k + 1
+  vec3* color = nullptr;      // per strand, components 0..1
+  uint8_t** flags = nullptr;  // per strand: the last point's flag marks the strand selected
+  bool style = false;
+  Model* owner = nullptr;   // the body whose bones the strands follow (not owned)
+  int32_t* bone = nullptr;  // per strand: bone index in the owner, -1..254
+
+  // a > count: grows the set to a strands (b ignored). a < count: sets strand
+  // a's point count to b, growing its point arrays when b is larger (new
+  // points zeroed). a == count: nothing. False after a failed growth (the
+  // growth message is logged).
+  bool Resize(int a, int b);
+
+  // Frees every array; the set is then empty (count 0). `style` and `owner`
+  // are kept.
+  void Clear();
+
+  // Exchanges strands i and j in every per-strand array.
+  void Swap(int i, int j);
+
+  // Reads a Line file through the archive lookup into this set (cleared
+  // first). A missing file logs "Spline::(%s) file not found", a foreign or
+  // damaged one "Spline::(%s) bad file"; both leave the set empty and
+  // return false.
+  bool Load(const char* name);
+
+  // Writes the set as a plain Line file. The previous file is replaced only
+  // once the new one is completely on disk (written beside it, flushed,
+  // synced, renamed over it). Returns false, with a warning naming the
+  // file, when that fails.
+  bool Save(const char* name) const;
+
+  // Appends a strand of n points one unit apart along `normal` from the
+  // surface `point`, on the bone under the owner's last ray hit.
+  void AddStrand(const vec3& point, const vec3& normal, int n);
+
+  // Re-imposes the rest segment lengths on strand s, or on every strand for
+  // s = -1; the root point never moves.
+  void Constrain(int s);
+
+  // A point of the smooth curve through strand s's world points, between
+  // point k - 1 and k (open) or k and k + 1 (closed): mode 0 Catmull-Rom,
+  // mode 1 uniform cubic B-spline; any other mode leaves `out` unchanged.
+  void Evaluate(int s, int k, float t, vec3& out, int mode, bool closed) const;
+
+  // The owner's bone-world matrix of a strand: the body's placement times
+  // the bone's skinning matrix (the placement alone for no bone).
+  mat4 BoneWorld(int s) const;
+};
