@@ -67,6 +67,17 @@ class CSpline {
   // mode 1 uniform cubic B-spline; any other mode leaves `out` unchanged.
   void Evaluate(int s, int k, float t, vec3& out, int mode, bool closed) const;
 
+  // One simulation step of every strand (the strand drawing's physics): the
+  // two root points follow their bone rigidly, the rest are springs pulled
+  // toward the animated rest shape, damped, and held at their segment
+  // lengths. `pullDown` adds the downward force of the "g" key.
+  void Simulate(float dt, bool pullDown);
+
+  // Draws every strand as a camera-facing strip along its B-spline, tapering
+  // from root to tip unless `style` is set; `withNormals` gives the strips
+  // normals for lit drawing.
+  void DrawStrands(const vec3& eye, bool withNormals) const;
+
   // The owner's bone-world matrix of a strand: the body's placement times
   // the bone's skinning matrix (the placement alone for no bone).
   mat4 BoneWorld(int s) const;
