@@ -26,10 +26,15 @@ void cstring::resize(int32_t n) {
   if (n < 0) n = 0;
   length = n;
   if (n < capacity) return;
+  const int32_t old = capacity;
   while (capacity <= n) capacity += 32;
-  // The design's own source position for this message.
   ResizeArray(data, capacity, "inc\\string", 39, "cstring::resize");
-  if (!data) length = 0;
+  if (!data) {
+    length = capacity = 0;
+    return;
+  }
+  // New bytes start as zeros, so the text always ends inside the buffer.
+  std::memset(data + old, 0, static_cast<size_t>(capacity - old));
 }
 
 void cstring::format(const char* fmt, ...) {

@@ -82,3 +82,12 @@ TEST(Growth, RecordsThatOwnMemoryAreMovedOver) {
   ResizeObjects(names, 1, 0, "inc\\Mesh", 120, "Mesh::resizeB");
   EXPECT_EQ(names, nullptr);
 }
+
+TEST(CString, CopiesOfEmptyStringsStayTerminated) {
+  cstring empty, copy;
+  copy = empty;
+  EXPECT_STREQ(copy.c_str(), "");
+  cstring grown;
+  grown.resize(40);
+  EXPECT_EQ(grown.data[39], '\0');
+}
