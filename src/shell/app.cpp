@@ -24,7 +24,6 @@ bool g_freeLook = false;
 float g_zNear = 0.1f;
 float g_zFar = 5000.0f;
 
-namespace {
 void SetFixedGlState() {
   glClearColor(0, 0, 0, 0);
   glClearDepth(1.0);
@@ -40,6 +39,7 @@ void SetFixedGlState() {
   glEnable(GL_POINT_SMOOTH);
 }
 
+namespace {
 // What the window set-up does once the context exists: the resource manager,
 // then the overlay font, whose texture the manager owns from then on.
 void AfterContext() {
