@@ -106,6 +106,17 @@ class Model {
   // by best having decreased; otherwise q is returned and normal untouched.
   vec3 ClosestPoint(const vec3& q, float& best, vec3& normal);
 
+  // Silhouette pass for an eye in world space: counts, per edge of the
+  // mesh, the triangles facing away from the eye that use it, minus one, in
+  // the mesh's edgeFlags (0 marks a silhouette or open-border edge), and
+  // their number in frontCount. Needs BuildEdges on the mesh; without an
+  // edge table nothing is marked. (render/outline.cpp)
+  void Silhouette(const vec3& eye);
+  // Draws every edge the last Silhouette marked as a quad pushed out by
+  // `width` along the vertex normals, in world space, in the current colour;
+  // leaves lighting off and face culling on.
+  void DrawOutline(float width);
+
   // For models whose vertices don't change after loading (map, trees): builds
   // a spatial index the queries then use, with results identical to the
   // plain scan. Assign, Refresh, UpdateSkin and Release drop it.

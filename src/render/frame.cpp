@@ -2,6 +2,106 @@
 
 #include <GL/gl.h>
 
-Frustum g_frustum;
+#include "environment/cloud.h"
+#include "environment/sky.h"
+#include "environment/terrain.h"
+#include "game/camera.h"
+#include "image/font_gl.h"
+#include "render/camera_gl.h"
+#include "resources/manager.h"
+#include "shell/harness.h"
+#include "shell/input.h"
 
-void RenderFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+Frustum g_frustum;
+vec3 g_lightDir(10, 10, 100);
+
+namespace {
+// Times one pass for --bench. The GL work is finished before the clock stops,
+// so the figure is the pass's drawing, not just its submission.
+class PassTimer {
+ public:
+  explicit PassTimer(const char* phase) : scope_(phase) {}
+  ~PassTimer() {
+    if (g_harness.benchEnabled()) glFinish();
+  }
+
+ private:
+  BenchScope scope_;
+};
+
+void SetAmbient(float r, float g, float b) {
+  const float ambient[4] = {r, g, b, 1.0f};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+}
+
+void DrawTerrainAndTrees() {
+  PassTimer timer("render.terrain+trees");
+  g_manager.DrawModel(&g_map, true, true);
+  for (uint32_t i = 0; g_trees && i < g_treeCount; ++i)
+    g_manager.DrawModel(&g_trees[i], true, true);
+}
+
+void DrawCloud() {
+  PassTimer timer("render.cloud");
+  Model& cloud = g_cloud.model;
+  if (sphereInFrustum(g_frustum, cloud.worldCenter, cloud.radius) == 0) return;
+  const bool hidden = g_keys['o'] != 0;
+  if (!hidden) g_cloud.Draw();
+  glColor3f(0.7f, 0.7f, 1.0f);
+  if (hidden) return;
+  cloud.Silhouette(g_camera.position);
+  cloud.DrawOutline(0.7f);
+}
+}  // namespace
+
+void DrawScene() {
+  g_lightDir = g_sky.sunDir;
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glColor3f(1, 1, 1);
+  SetAmbient(0.4f, 0.5f, 0.4f);
+  DrawTerrainAndTrees();
+  SetAmbient(0.5f, 0.5f, 0.7f);
+  DrawCloud();
+
+  glColor3f(1, 1, 1);
+  glEnable(GL_TEXTURE_2D);
+  // The characters draw here, in index order, each culling itself.
+  glDisable(GL_TEXTURE_2D);
+  // The sparkles move and draw here unless "p" is held.
+  glEnable(GL_LIGHTING);
+  if (KeyPressed('l')) g_cloud.animate = !g_cloud.animate;
+}
+
+void RenderFrame() {
+  g_camera.Update();
+  glViewport(g_camera.viewportX, g_camera.viewportY, g_camera.viewportW, g_camera.viewportH);
+  // No colour clear: the sky covers the whole view.
+  glClear(GL_DEPTH_BUFFER_BIT);
+  CameraLoadMatrices(g_camera);
+  mat4 projection, modelview;
+  glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
+  glGetFloatv(GL_MODELVIEW_MATRIX, modelview.m);
+  extractFrustum(projection, modelview, g_frustum);
+  const float light[4] = {g_lightDir.x, g_lightDir.y, g_lightDir.z, 0.0f};  // directional
+  glLightfv(GL_LIGHT0, GL_POSITION, light);
+  {
+    PassTimer timer("render.sky");
+    g_sky.Draw();
+  }
+  DrawScene();
+  // The music is kept playing here.
+
+  {
+    PassTimer timer("render.overlay");
+    g_font.Begin2D();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    // The free-look cursor dot draws here.
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_CULL_FACE);
+  }
+  g_manager.boundTex = 999;
+}

@@ -2,13 +2,16 @@
 
 #include <GL/gl.h>
 
+#include "environment/cloud.h"
+#include "environment/sky.h"
 #include "environment/terrain.h"
+#include "game/camera_setup.h"
 #include "game/update.h"
 #include "gl/extensions.h"
-#include "platform/dialog.h"
-#include "platform/clock.h"
-#include "platform/window.h"
 #include "image/font_gl.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
 #include "render/frame.h"
 #include "resources/manager.h"
 #include "shell/harness.h"
@@ -21,7 +24,6 @@ bool g_freeLook = false;
 float g_zNear = 0.1f;
 float g_zFar = 5000.0f;
 
-namespace {
 void SetFixedGlState() {
   glClearColor(0, 0, 0, 0);
   glClearDepth(1.0);
@@ -37,6 +39,7 @@ void SetFixedGlState() {
   glEnable(GL_POINT_SMOOTH);
 }
 
+namespace {
 // What the window set-up does once the context exists: the resource manager,
 // then the overlay font, whose texture the manager owns from then on.
 void AfterContext() {
@@ -62,6 +65,13 @@ void Startup() {
   Log(LOG_INFO, "glsl::initialized");
 
   LoadTerrainAndTrees();
+
+  g_sky.Init();
+  g_cloud.Init(5);
+  g_cloud.Place();
+  SetUpCamera(g_width, g_height);
+  FixCameraForRun(g_harness.options());
+  RegisterTraceWriter(WriteCameraTrace);
 }
 
 // One pass of the loop's input sampling, with the scripted events of the
@@ -88,6 +98,7 @@ int RunProgram() {
     {
       BenchScope scope("update");
       UpdateFrame(g_freeLook);
+      FixCameraForRun(g_harness.options());
     }
     {
       BenchScope scope("render");
@@ -103,6 +114,7 @@ int RunProgram() {
     if (g_keys[27] || g_closeRequested || g_harness.LastFrame(frame)) break;
   }
 
+  g_sky.Release();  // while the context still exists
   g_manager.Unload();
   g_harness.End();
   return 0;

@@ -79,6 +79,17 @@ bool ParseHarnessOptions(int argc, char** argv, HarnessOptions* out, std::string
         *error = "--fixed-dt takes seconds per frame, for example 0.016";
         return false;
       }
+    } else if (arg == "--camera") {
+      if (!value(&v)) return false;
+      float* c = out->camera;
+      int used = 0;
+      if (std::sscanf(v, "%f,%f,%f,%f,%f,%f%n", &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &used) !=
+              6 ||
+          v[used] || !std::all_of(c, c + 6, [](float x) { return std::isfinite(x); })) {
+        *error = "--camera takes X,Y,Z,ROLL,PITCH,YAW, for example 0,0,20,0,-10,45";
+        return false;
+      }
+      out->fixCamera = true;
     } else if (arg == "--script") {
       if (!value(&v)) return false;
       out->script = v;
@@ -117,7 +128,11 @@ void PrintHarnessHelp(FILE* out) {
       "                         '#' starts a comment\n"
       "  --screenshot FILE.png  write the last frame as a PNG\n"
       "  --trace FILE           one JSON object per frame (JSON Lines)\n"
-      "  --bench                print per-phase frame timings at exit\n");
+      "  --bench                print per-phase frame timings at exit\n"
+      "  --camera X,Y,Z,ROLL,PITCH,YAW\n"
+      "                         fix the camera for the whole run: eye position (world,\n"
+      "                         +Z up) and angles in degrees (yaw 0 looks along +X,\n"
+      "                         negative pitch looks up); field of view 60 degrees\n");
 }
 
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::string* error) {

@@ -9,6 +9,7 @@
 //   --screenshot FILE.png the last frame as a PNG
 //   --trace FILE          one JSON object per frame (JSON Lines)
 //   --bench               per-phase frame timings at exit
+//   --camera X,Y,Z,ROLL,PITCH,YAW  the camera fixed there for the whole run
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,8 @@ struct HarnessOptions {
   std::string script, screenshot, trace;
   bool bench = false;
   bool help = false;
+  bool fixCamera = false;
+  float camera[6] = {};  // --camera: position x, y, z, then roll, pitch, yaw in degrees
 };
 
 // Parses the command line. Returns false with a one-line reason in `error`.

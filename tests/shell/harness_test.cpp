@@ -75,3 +75,22 @@ TEST(HarnessOptions, ParsesAndValidates) {
         << bad[1];
   }
 }
+
+TEST(HarnessOptions, CameraTakesSixFiniteNumbers) {
+  for (const char* bad : {"1,2,3,4,5", "1,2,3,4,5,6,7", "1,2,3,4,5,x", "1,2,3,4,5,6x",
+                          "nan,0,0,0,0,0", "1;2;3;4;5;6", ""}) {
+    const char* argv[] = {"qh", "--camera", bad};
+    HarnessOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseHarnessOptions(3, const_cast<char**>(argv), &o, &error)) << bad;
+    EXPECT_NE(error.find("X,Y,Z,ROLL,PITCH,YAW"), std::string::npos) << bad;
+    EXPECT_FALSE(o.fixCamera);
+  }
+  const char* argv[] = {"qh", "--camera", "-90.5,40,1e2,0,-12,270"};
+  HarnessOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseHarnessOptions(3, const_cast<char**>(argv), &o, &error)) << error;
+  ASSERT_TRUE(o.fixCamera);
+  const float expected[6] = {-90.5f, 40, 100, 0, -12, 270};
+  for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(o.camera[i], expected[i]) << i;
+}

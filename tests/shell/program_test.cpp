@@ -61,7 +61,8 @@ TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
       if (log[i] == line) return static_cast<long>(i);
     return -1L;
   };
-  const long init = at("MM::initialized"), map = at("MM::loaded model [bin\\map2.Model] [m1]::(v:121 f:200 b:0 t:1)");
+  const long init = at("MM::initialized"),
+             map = at("MM::loaded model [bin\\map2.Model] [m1]::(v:121 f:200 b:0 t:1)");
   const long glsl = at("glsl::initialized"), begin = at("MM::Unload Begin()");
   EXPECT_GE(init, 0);
   EXPECT_GT(glsl, init);
@@ -111,14 +112,42 @@ TEST(Program, ScreenshotAndBenchAndBadOptions) {
   ASSERT_TRUE(ReadWholeFile("shot.png", &png));
   ASSERT_GT(png.size(), 8u);
   EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
-  for (const char* phase : {"update", "render", "swap"})
+  for (const char* phase : {"update", "render", "swap", "render.sky", "render.terrain+trees",
+                            "render.cloud", "render.overlay"})
     EXPECT_NE(out.find(std::string(phase) + " "), std::string::npos) << out;
 
   EXPECT_EQ(RunCommand(Program("--frames nope"), &out), 2);
   EXPECT_NE(out.find("--frames takes a positive count"), std::string::npos);
+  EXPECT_EQ(RunCommand(Program("--camera 1,2,3"), &out), 2);
+  EXPECT_NE(out.find("--camera takes X,Y,Z,ROLL,PITCH,YAW"), std::string::npos) << out;
   dir.Write("bad.script", "1 key w sideways\n");
   EXPECT_EQ(RunCommand(Program("--script bad.script"), &out), 2);
   EXPECT_NE(out.find("script line 1"), std::string::npos) << out;
   ASSERT_EQ(RunCommand(BinaryPath("quietharbour") + " --help", &out), 0);
   EXPECT_NE(out.find("--fixed-dt"), std::string::npos);
+}
+
+TEST(Program, CameraOptionFixesTheViewAndTheTraceReportsIt) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  std::string out;
+  ASSERT_EQ(RunCommand(Program("--frames 3 --fixed-dt 0.016 --trace plain.jsonl"), &out), 0) << out;
+  ASSERT_EQ(RunCommand(Program("--frames 3 --fixed-dt 0.016 --camera -90,-40.5,40,0,12,20 --trace "
+                               "fixed.jsonl"),
+                       &out),
+            0)
+      << out;
+  // Without the option the camera stays where start-up put it.
+  const std::vector<std::string> plain = ReadLines("plain.jsonl"), fixed = ReadLines("fixed.jsonl");
+  ASSERT_EQ(plain.size(), 3u);
+  ASSERT_EQ(fixed.size(), 3u);
+  for (const std::string& line : plain)
+    EXPECT_NE(line.find(",\"camera\":{\"position\":[0,0,0],\"angles\":[0,0,0],\"fov\":60}}"),
+              std::string::npos)
+        << line;
+  for (const std::string& line : fixed)
+    EXPECT_NE(
+        line.find(",\"camera\":{\"position\":[-90,-40.5,40],\"angles\":[0,12,20],\"fov\":60}}"),
+        std::string::npos)
+        << line;
 }

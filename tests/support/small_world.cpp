@@ -56,7 +56,8 @@ bool WriteSmallWorld(const std::string& path) {
 
   Mesh markers;
   FlatGrid(markers, 1);  // four corners, ten units up once scaled
-  for (uint32_t i = 0; i < markers.vertCount; ++i) markers.pos[i] = markers.pos[i] * 6 + vec3(0, 0, 1);
+  for (uint32_t i = 0; i < markers.vertCount; ++i)
+    markers.pos[i] = markers.pos[i] * 6 + vec3(0, 0, 1);
   if (!Save(markers, scratch.c_str(), "bin\\tree_map.Model", &entries)) return false;
 
   Mesh tree;
@@ -65,5 +66,14 @@ bool WriteSmallWorld(const std::string& path) {
   tree.Scale(2, 2, 10);
   tree.texName[0].assign("bark.jpg");
   if (!Save(tree, scratch.c_str(), "bin\\tree.Model", &entries)) return false;
+
+  // The program's own sky shaders: start-up can't go on without them.
+  for (const char* name : {"sky.vs", "sky.ps"}) {
+    ArchiveEntry e;
+    e.name = name;
+    if (!ReadWholeFile(std::string(QH_SOURCE_DIR "/tools/content/shaders/") + name, &e.data))
+      return false;
+    entries.push_back(std::move(e));
+  }
   return WriteWholeFile(path, BuildArchive(entries));
 }

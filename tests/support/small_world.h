@@ -1,5 +1,6 @@
 // A small hand-made world for running the program in tests: a flat textured
-// map, three tree markers and a box tree, packed into an archive.
+// map, four tree markers, a box tree and the program's sky shaders, packed into
+// an archive.
 #pragma once
 #include <string>
 

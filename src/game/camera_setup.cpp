@@ -1,0 +1,35 @@
+#include "game/camera_setup.h"
+
+#include "game/camera.h"
+
+void SetUpCamera(int width, int height) {
+  g_camera.fov = kStartFov;
+  g_camera.zNear = 0.1f;
+  g_camera.zFar = 5000.0f;
+  g_camera.viewportX = 0;
+  g_camera.viewportY = 0;
+  g_camera.viewportW = width;
+  g_camera.viewportH = height;
+  g_camera.Update();
+}
+
+void FixCameraForRun(const HarnessOptions& options) {
+  if (!options.fixCamera) return;
+  const float* c = options.camera;
+  g_camera.position = vec3(c[0], c[1], c[2]);
+  g_camera.angles = vec3(c[3], c[4], c[5]);
+  g_camera.fov = kStartFov;
+}
+
+void WriteCameraTrace(std::string* out) {
+  const vec3& p = g_camera.position;
+  const vec3& a = g_camera.angles;
+  const float position[3] = {p.x, p.y, p.z}, angles[3] = {a.x, a.y, a.z};
+  *out += ",\"camera\":{\"position\":";
+  TraceVec3(out, position);
+  *out += ",\"angles\":";
+  TraceVec3(out, angles);
+  *out += ",\"fov\":";
+  TraceNumber(out, g_camera.fov);
+  *out += "}";
+}
