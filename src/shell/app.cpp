@@ -3,12 +3,13 @@
 #include <GL/gl.h>
 
 #include "environment/terrain.h"
+#include "game/player.h"
 #include "game/update.h"
 #include "gl/extensions.h"
-#include "platform/dialog.h"
-#include "platform/clock.h"
-#include "platform/window.h"
 #include "image/font_gl.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
 #include "render/frame.h"
 #include "resources/manager.h"
 #include "shell/harness.h"
@@ -62,6 +63,7 @@ void Startup() {
   Log(LOG_INFO, "glsl::initialized");
 
   LoadTerrainAndTrees();
+  CreateCharacters();
 }
 
 // One pass of the loop's input sampling, with the scripted events of the
@@ -104,6 +106,7 @@ int RunProgram() {
   }
 
   g_manager.Unload();
+  ReleaseCharacters();
   g_harness.End();
   return 0;
 }

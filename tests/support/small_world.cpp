@@ -6,6 +6,7 @@
 #include "geometry/em7.h"
 #include "geometry/mesh.h"
 #include "storage/archive_writer.h"
+#include "support/test_character.h"
 
 namespace {
 // A flat n x n grid of unit cells around the origin at height 0, facing up.
@@ -56,7 +57,8 @@ bool WriteSmallWorld(const std::string& path) {
 
   Mesh markers;
   FlatGrid(markers, 1);  // four corners, ten units up once scaled
-  for (uint32_t i = 0; i < markers.vertCount; ++i) markers.pos[i] = markers.pos[i] * 6 + vec3(0, 0, 1);
+  for (uint32_t i = 0; i < markers.vertCount; ++i)
+    markers.pos[i] = markers.pos[i] * 6 + vec3(0, 0, 1);
   if (!Save(markers, scratch.c_str(), "bin\\tree_map.Model", &entries)) return false;
 
   Mesh tree;
@@ -65,5 +67,6 @@ bool WriteSmallWorld(const std::string& path) {
   tree.Scale(2, 2, 10);
   tree.texName[0].assign("bark.jpg");
   if (!Save(tree, scratch.c_str(), "bin\\tree.Model", &entries)) return false;
+  if (!AddTestCharacters(&entries, scratch)) return false;
   return WriteWholeFile(path, BuildArchive(entries));
 }
