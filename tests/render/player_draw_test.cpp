@@ -22,8 +22,7 @@ TEST(PlayerDraw, TheBodyIsPosedWithItsCurrentClipOnlyWhenInView) {
     camera.fov = 60;
     camera.zNear = 0.1f;
     camera.zFar = 100;
-    camera.viewportW = 64;
-    camera.viewportH = 64;
+    camera.viewportW = camera.viewportH = 64;
     camera.Update();
     extractFrustum(camera.proj, camera.view, g_frustum);
     g_timer.frameTime = 0.1f;
