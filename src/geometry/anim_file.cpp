@@ -159,10 +159,13 @@ bool ParseBody(Reader& in, int version, CAnim& parsed, ParseError& error) {
   return true;
 }
 
-// Copies the first n bytes (at most 6) into a printable zero-terminated text.
+// Copies the first n bytes (at most 6) into a printable zero-terminated text:
+// the text ends at a zero byte, and other control bytes become '?' so that a
+// frame count of 10 or 13 can't break the log's line structure.
 void HeaderText(const uint8_t* data, size_t size, size_t n, char out[7]) {
   if (size < n) n = size;
-  if (n) std::memcpy(out, data, n);
+  for (size_t i = 0; i < n; ++i)
+    out[i] = data[i] < 32 && data[i] ? '?' : static_cast<char>(data[i]);
   out[n] = '\0';
 }
 

@@ -6,9 +6,12 @@
 #include "environment/sky.h"
 #include "environment/terrain.h"
 #include "game/camera.h"
+#include "game/player.h"
+#include "game/update.h"
 #include "image/font_gl.h"
 #include "render/camera_gl.h"
 #include "resources/manager.h"
+#include "shell/app.h"
 #include "shell/harness.h"
 #include "shell/input.h"
 
@@ -66,7 +69,10 @@ void DrawScene() {
 
   glColor3f(1, 1, 1);
   glEnable(GL_TEXTURE_2D);
-  // The characters draw here, in index order, each culling itself.
+  {
+    PassTimer timer("render.characters");  // each culls itself
+    for (int i = 0; i < g_characterCount; ++i) g_players[i].Draw();
+  }
   glDisable(GL_TEXTURE_2D);
   // The sparkles move and draw here unless "p" is held.
   glEnable(GL_LIGHTING);
@@ -97,7 +103,13 @@ void RenderFrame() {
     g_font.Begin2D();
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
-    // The free-look cursor dot draws here.
+    if (g_freeLook) {  // the mouse-look offsets of this frame
+      glPointSize(4.0f);
+      glColor3f(1, 1, 1);
+      glBegin(GL_POINTS);
+      glVertex2i(static_cast<int>(g_mouseDX), static_cast<int>(g_mouseDY));
+      glEnd();
+    }
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);

@@ -6,6 +6,7 @@
 #include "environment/sky.h"
 #include "environment/terrain.h"
 #include "game/camera_setup.h"
+#include "game/player.h"
 #include "game/update.h"
 #include "gl/extensions.h"
 #include "image/font_gl.h"
@@ -65,10 +66,12 @@ void Startup() {
   Log(LOG_INFO, "glsl::initialized");
 
   LoadTerrainAndTrees();
+  CreateCharacters();
 
   g_sky.Init();
   g_cloud.Init(5);
   g_cloud.Place();
+  g_cloudModel = &g_cloud.model;
   SetUpCamera(g_width, g_height);
   FixCameraForRun(g_harness.options());
   RegisterTraceWriter(WriteCameraTrace);
@@ -116,6 +119,7 @@ int RunProgram() {
 
   g_sky.Release();  // while the context still exists
   g_manager.Unload();
+  ReleaseCharacters();
   g_harness.End();
   return 0;
 }

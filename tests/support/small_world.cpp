@@ -6,6 +6,7 @@
 #include "geometry/em7.h"
 #include "geometry/mesh.h"
 #include "storage/archive_writer.h"
+#include "support/test_character.h"
 
 namespace {
 // A flat n x n grid of unit cells around the origin at height 0, facing up.
@@ -75,5 +76,6 @@ bool WriteSmallWorld(const std::string& path) {
       return false;
     entries.push_back(std::move(e));
   }
+  if (!AddTestCharacters(&entries, scratch)) return false;
   return WriteWholeFile(path, BuildArchive(entries));
 }

@@ -1,0 +1,148 @@
+// The characters in headless program runs on the small world: scripted
+// input, fixed frame times, and the trace's "current" and "players" fields.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "math/vec3.h"
+#include "support/small_world.h"
+#include "support/test_support.h"
+
+namespace {
+constexpr float kStep = 0.02f;
+constexpr float kRadius = 2.3585f;  // the stand-in body's bounding radius
+
+struct TracedPlayer {
+  vec3 position, velocity, angles, up;
+  std::string clip;
+  bool grounded = false;
+  int mode = -1;
+};
+
+struct TracedFrame {
+  int current = -1;
+  std::vector<TracedPlayer> players;
+};
+
+vec3 ArrayAfter(const std::string& s, const std::string& key) {
+  vec3 v;
+  const size_t at = s.find("\"" + key + "\":[");
+  if (at != std::string::npos)
+    std::sscanf(s.c_str() + at + key.size() + 4, "%f,%f,%f", &v.x, &v.y, &v.z);
+  return v;
+}
+
+TracedFrame ParseFrame(const std::string& line) {
+  TracedFrame f;
+  std::sscanf(line.c_str() + line.find("\"current\":") + 10, "%d", &f.current);
+  for (size_t at = line.find("{\"position\""); at != std::string::npos;
+       at = line.find("{\"position\"", at + 1)) {
+    const std::string o = line.substr(at, line.find('}', at) - at);
+    TracedPlayer p;
+    p.position = ArrayAfter(o, "position");
+    p.velocity = ArrayAfter(o, "velocity");
+    p.angles = ArrayAfter(o, "angles");
+    p.up = ArrayAfter(o, "up");
+    const size_t clip = o.find("\"clip\":\"") + 8;
+    p.clip = o.substr(clip, o.find('"', clip) - clip);
+    p.grounded = o.find("\"grounded\":true") != std::string::npos;
+    std::sscanf(o.c_str() + o.find("\"mode\":") + 7, "%d", &p.mode);
+    f.players.push_back(p);
+  }
+  return f;
+}
+
+// Runs the program on the small world for `frames` frames of kStep seconds
+// with the script (a cursor at the window centre comes first) and returns
+// the traced frames; the program's output goes to `out` when given.
+std::vector<TracedFrame> RunProgram(int frames, const std::string& script,
+                                    const std::string& extra = "", std::string* out = nullptr) {
+  TempDir dir(true);
+  EXPECT_TRUE(WriteSmallWorld("brookfield.core"));
+  dir.Write("input.script", "0 cursor 160 120\n" + script);
+  std::string output;
+  const std::string command =
+      "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") +
+      " --windowed --size 320x240 --fixed-dt 0.02 --script input.script --trace t.jsonl --frames " +
+      std::to_string(frames) + " " + extra + " 2>&1";
+  EXPECT_EQ(RunCommand(command, &output), 0) << output;
+  if (out) *out = output;
+  std::vector<TracedFrame> trace;
+  std::ifstream in("t.jsonl");
+  for (std::string line; std::getline(in, line);) trace.push_back(ParseFrame(line));
+  EXPECT_EQ(trace.size(), static_cast<size_t>(frames));
+  return trace;
+}
+
+bool OnTheGround(const TracedPlayer& p) {
+  return p.grounded && std::abs(p.position.z) < 1e-3f && p.velocity == vec3();
+}
+}  // namespace
+
+TEST(PlayerProgram, CharactersFallAtTheStartLandAndStayApart) {
+  std::string out;
+  const std::vector<TracedFrame> trace = RunProgram(160, "", "--bench", &out);
+  EXPECT_NE(out.find("physics "), std::string::npos) << out;
+  ASSERT_EQ(trace.size(), 160u);
+  ASSERT_EQ(trace[0].players.size(), 4u);
+  EXPECT_EQ(trace[0].current, 3);
+  for (int i = 0; i < 4; ++i) {
+    const TracedPlayer& start = trace[0].players[i];
+    EXPECT_EQ(start.mode, i == 3 ? 1 : 0);
+    EXPECT_FALSE(start.grounded);
+    EXPECT_EQ(start.clip, "JumpAir");
+    EXPECT_GT(start.position.z, 0);
+    EXPECT_LT(trace[1].players[i].velocity.z, start.velocity.z);  // falling faster
+    EXPECT_TRUE(OnTheGround(trace.back().players[i])) << i << " " << trace.back().players[i].clip;
+  }
+  for (size_t f = 1; f < trace.size(); ++f)
+    for (int i = 0; i < 4; ++i)
+      for (int j = 0; j < i; ++j)
+        EXPECT_GE(length(trace[f].players[i].position - trace[f].players[j].position),
+                  2 * kRadius * 0.99f);
+}
+
+TEST(PlayerProgram, HoldingWWalksForwardAndTheLeftButtonRuns) {
+  const std::vector<TracedFrame> trace = RunProgram(211, "150 key w down\n200 button left down\n");
+  auto at = [&trace](int f) { return trace[f].players[3]; };
+  ASSERT_TRUE(OnTheGround(at(149)));
+  EXPECT_EQ(at(170).clip, "Walk");
+  const vec3 walked = at(190).position - at(170).position;
+  const float yaw = DegToRad(at(170).angles.z);
+  EXPECT_NEAR(length(walked), 20 * kStep * 4 * kRadius, 0.01f);
+  EXPECT_NEAR(walked.x, length(walked) * std::cos(yaw), 0.05f);
+  EXPECT_NEAR(walked.y, length(walked) * std::sin(yaw), 0.05f);
+  EXPECT_TRUE(at(190).grounded);
+
+  // (The small map ends about 50 units out: the run is measured early.)
+  EXPECT_EQ(at(202).clip, "Run");
+  EXPECT_NEAR(length(at(210).position - at(202).position), 8 * kStep * 16 * kRadius, 0.05f);
+  EXPECT_TRUE(at(210).grounded);
+}
+
+TEST(PlayerProgram, CPassesControlInOrderAndHSwitchesToFreeView) {
+  const std::vector<TracedFrame> trace = RunProgram(
+      60,
+      "10 key c down\n11 key c up\n20 key c down\n21 key c up\n30 key c down\n31 key c up\n"
+      "40 key c down\n41 key c up\n50 key h down\n51 key h up\n");
+  const int expected[] = {3, 0, 1, 2, 3};
+  for (int k = 0; k < 5; ++k) {
+    const TracedFrame& f = trace[10 * k + 5];
+    EXPECT_EQ(f.current, expected[k]);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(f.players[i].mode, i == expected[k] ? 1 : 0) << k;
+  }
+  EXPECT_EQ(trace[55].players[3].mode, 2);
+}
+
+TEST(PlayerProgram, TheMouseTurnsTheViewAndTheBodyFollows) {
+  // 200 pixels right: the view turns 40 degrees right; standing, the
+  // character turns on the spot to face it.
+  const std::vector<TracedFrame> trace = RunProgram(260, "150 mouse 200 0\n");
+  const TracedPlayer& before = trace[149].players[3];
+  ASSERT_TRUE(OnTheGround(before));
+  EXPECT_EQ(trace[151].players[3].clip, "TurnRight");
+  EXPECT_NEAR(trace.back().players[3].angles.z - before.angles.z, -40, 1.0f);
+}
