@@ -5,6 +5,16 @@
 #include "blob.h"
 #include "rig.h"
 
+const BodyEllipsoid kBodyEllipsoids[kBodyEllipsoidCount] = {
+    {kRoot, vec3(-0.9f, 0, 0.1f), vec3(2.5f, 2.3f, 2.2f)},    // rump
+    {kRoot, vec3(1.2f, 0, -0.3f), vec3(3.2f, 2.2f, 1.9f)},    // belly
+    {kSpine, vec3(-0.1f, 0, 0.0f), vec3(2.4f, 2.2f, 2.2f)},   // chest
+    {kNeck1, vec3(0.7f, 0, 0), vec3(1.7f, 1.35f, 1.35f)},     // lower neck
+    {kNeck2, vec3(0.8f, 0, 0), vec3(1.3f, 1.15f, 1.15f)},     // upper neck
+    {kHead, vec3(0.9f, 0, 0.9f), vec3(2.85f, 2.7f, 2.75f)},   // cranium
+    {kHead, vec3(3.15f, 0, -0.6f), vec3(1.8f, 1.5f, 1.35f)},  // muzzle
+};
+
 namespace {
 void AddLeg(std::vector<BlobPart>& parts, int upper, int lower, bool hind) {
   const float l1 = kLegSegment, l2 = kLegSegment;
@@ -19,21 +29,17 @@ void AddLeg(std::vector<BlobPart>& parts, int upper, int lower, bool hind) {
 
 std::vector<BlobPart> BodyParts() {
   std::vector<BlobPart> parts;
-  // Torso: rump on the root, chest on the spine, a belly joining them.
-  parts.push_back(BoneEllipsoid(kRoot, vec3(-0.9f, 0, 0.1f), vec3(2.5f, 2.3f, 2.2f), kRegionCoat));
-  parts.push_back(BoneEllipsoid(kSpine, vec3(-0.1f, 0, 0.0f), vec3(2.4f, 2.2f, 2.2f), kRegionCoat));
-  parts.push_back(BoneEllipsoid(kRoot, vec3(1.2f, 0, -0.3f), vec3(3.2f, 2.2f, 1.9f), kRegionCoat));
-  // Neck: two tapering segments.
+  for (const BodyEllipsoid& e : kBodyEllipsoids) {
+    const bool muzzle = &e == &kBodyEllipsoids[kBodyEllipsoidCount - 1];
+    parts.push_back(BoneEllipsoid(e.bone, e.centre, e.radii, muzzle ? kRegionMuzzle : kRegionCoat));
+  }
+  // Neck core (the ellipsoids round it out), ears, tail stub, legs.
   parts.push_back(
       BoneCapsule(kNeck1, vec3(-0.6f, 0, 0), vec3(1.8f, 0, 0), 1.45f, 1.2f, kRegionCoat));
   parts.push_back(BoneCapsule(kNeck2, vec3(), vec3(1.6f, 0, 0), 1.2f, 1.1f, kRegionCoat));
-  // Head: a round cranium, a muzzle, two ears.
-  parts.push_back(BoneEllipsoid(kHead, vec3(0.9f, 0, 0.9f), vec3(2.6f, 2.45f, 2.5f), kRegionCoat));
-  parts.push_back(
-      BoneEllipsoid(kHead, vec3(3.0f, 0, -0.55f), vec3(1.75f, 1.45f, 1.3f), kRegionMuzzle));
   for (float side : {1.0f, -1.0f}) {
-    parts.push_back(BoneCapsule(kHead, vec3(0.1f, 1.15f * side, 2.6f),
-                                vec3(-0.35f, 1.5f * side, 4.3f), 0.6f, 0.12f, kRegionCoat));
+    parts.push_back(BoneCapsule(kHead, vec3(0.0f, 1.25f * side, 2.7f),
+                                vec3(-0.4f, 1.5f * side, 4.2f), 0.65f, 0.2f, kRegionCoat));
   }
   parts.push_back(
       BoneCapsule(kTail, vec3(-0.3f, 0, 0), vec3(1.1f, 0, 0), 0.6f, 0.42f, kRegionCoat));
@@ -48,14 +54,14 @@ std::vector<BlobPart> BodyParts() {
 // edge toward +Y, trailing feathers toward -Y, thickness along Z.
 void AddWing(MeshBuild& out, int bone, const std::string& texture) {
   const mat4& frame = GetRig().bind[bone];
-  const float span = 5.6f;
+  const float span = 7.6f;
   const int su = 28, sv = 8;
   const int group = out.GroupOf(texture);
   const uint32_t base = static_cast<uint32_t>(out.pos.size());
   auto lead = [&](float s) { return 0.55f - 0.25f * s * s; };
   auto trail = [&](float s) {
-    // Root chord 2.5 narrowing toward the tip, with feather scallops.
-    const float chord = 2.5f * (1 - 0.55f * s) + 0.4f * s;
+    // Root chord 3.1 narrowing toward the tip, with feather scallops.
+    const float chord = 3.1f * (1 - 0.55f * s) + 0.5f * s;
     const float scallop = 0.35f * std::fabs(std::sin(s * 7 * kPi));
     return -(chord - scallop) * (1 - std::pow(s, 6.0f) * 0.6f);
   };

@@ -189,7 +189,7 @@ void Fly(float p, Pose* pose) {
   pose->rot[kNeck1] = vec3(0, 0.1f, 0);
   pose->rot[kHead] = vec3(0, -0.05f + 0.04f * c, 0);
   Tail(pose, 0.7f, 0.1f * std::sin(p * kTwoPi));
-  Wings(pose, 1.0f, 0.15f + 0.75f * c);
+  Wings(pose, 1.0f, 0.2f + 0.6f * c);
   FoldLeg(pose, kLegs[0], -0.35f, 0.9f + 0.1f * c);
   FoldLeg(pose, kLegs[1], -0.3f, 0.85f + 0.1f * c);
   FoldLeg(pose, kLegs[2], 0.35f, -0.45f);
@@ -202,7 +202,7 @@ void FlyFast(float p, Pose* pose) {
   pose->rot[kNeck1] = vec3(0, 0.55f, 0);
   pose->rot[kHead] = vec3(0, -0.35f, 0);
   Tail(pose, 1.4f, 0.05f * std::sin(p * kTwoPi));
-  Wings(pose, 0.95f, 0.1f + 0.95f * c);
+  Wings(pose, 0.95f, 0.15f + 0.75f * c);
   FoldLeg(pose, kLegs[0], 0.2f, 1.9f);
   FoldLeg(pose, kLegs[1], 0.25f, 1.85f);
   FoldLeg(pose, kLegs[2], 1.3f, -0.1f);

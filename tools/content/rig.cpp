@@ -31,10 +31,10 @@ Rig Build() {
       {"neck1", kSpine, vec3(1.5f, 0, 1.1f) * s, vec3(0, -kNeckRise, 0)},
       {"neck2", kNeck1, vec3(1.8f, 0, 0) * s, vec3(0, neck2Bend, 0)},
       {"head", kNeck2, vec3(1.6f, 0, 0) * s, vec3(0, headPitch, 0)},
-      // Eyes sit on the cranium (centre (0.9, 0, 0.9), radius 2.7 in the
-      // head's frame), gazing forward and a little outward.
-      {"Leye", kHead, vec3(2.86f, 1.66f, 1.3f) * s, vec3(0, 0, eyeYaw)},
-      {"Reye", kHead, vec3(2.86f, -1.66f, 1.3f) * s, vec3(0, 0, -eyeYaw)},
+      // Eyes sit on the cranium (centre (0.9, 0, 0.9), radius about 2.8 in
+      // the head's frame), gazing forward and a little outward.
+      {"Leye", kHead, vec3(2.95f, 1.74f, 1.32f) * s, vec3(0, 0, eyeYaw)},
+      {"Reye", kHead, vec3(2.95f, -1.74f, 1.32f) * s, vec3(0, 0, -eyeYaw)},
       {"tail", kRoot, vec3(-3.5f, 0, 0.9f) * s, vec3(0, 0.7f, 3.1415927f)},
       {"Lfleg1", kSpine, vec3(0.5f, 1.35f, -1.5f) * s, down},
       {"Lfleg2", kLFront1, vec3(kLegSegment, 0, 0) * s, vec3()},

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "bodies.h"
 #include "noise.h"
 #include "rig.h"
 
@@ -166,7 +167,7 @@ std::vector<LineStrand> BuildStrands(int character) {
   // Forelock: between the ears, over the forehead.
   for (int i = 0; i < 3; ++i) {
     const float y = (i - 1) * 0.45f;
-    const vec3 root = BindPoint(kHead, vec3(0.6f, y, 3.25f));
+    const vec3 root = BindPoint(kHead, vec3(0.7f, y, 3.5f));
     const vec3 dir = normalize(GetRig().bind[kHead].rotateVector(vec3(1.0f, y * 0.6f, 0.4f)));
     out.push_back(Grow(root, dir, vec3(0.0f, 0, -0.35f), 0.9f * style.length * kRigScale, 4,
                        shades[(i + 1) % 3], kHead));
@@ -184,22 +185,14 @@ std::vector<LineStrand> BuildStrands(int character) {
 }
 
 std::vector<CollisionEllipsoid> BuildCollisionShapes() {
-  const float shrink = 1 / 1.3f;
-  auto on = [&](int bone, const vec3& centre, const vec3& radii) {
+  std::vector<CollisionEllipsoid> out;
+  for (const BodyEllipsoid& part : kBodyEllipsoids) {
     CollisionEllipsoid e;
-    e.bone = bone;
-    e.position = BindPoint(bone, centre);
-    e.rotation = GetRig().bind[bone].toEuler();
-    e.scale = radii * (kRigScale * shrink);
-    return e;
-  };
-  return {
-      on(kRoot, vec3(-0.9f, 0, 0.1f), vec3(2.6f, 2.35f, 2.3f)),
-      on(kRoot, vec3(1.2f, 0, -0.3f), vec3(3.2f, 2.3f, 2.0f)),
-      on(kSpine, vec3(-0.1f, 0, 0), vec3(2.5f, 2.3f, 2.3f)),
-      on(kNeck1, vec3(0.6f, 0, 0), vec3(1.9f, 1.4f, 1.45f)),
-      on(kNeck2, vec3(0.8f, 0, 0), vec3(1.5f, 1.2f, 1.2f)),
-      on(kHead, vec3(0.9f, 0, 0.9f), vec3(2.6f, 2.45f, 2.5f)),
-      on(kHead, vec3(3.0f, 0, -0.55f), vec3(1.75f, 1.45f, 1.3f)),
-  };
+    e.bone = part.bone;
+    e.position = BindPoint(part.bone, part.centre);
+    e.rotation = GetRig().bind[part.bone].toEuler();
+    e.scale = part.radii * (kRigScale / 1.3f);
+    out.push_back(e);
+  }
+  return out;
 }
