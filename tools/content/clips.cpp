@@ -5,6 +5,11 @@
 #include "shell/growth.h"
 
 namespace {
+// Ground clips carry the body this much lower than the bind pose (where the
+// legs are straight), so the legs have room to bend while the hooves stay
+// down through the body's bobbing.
+constexpr float kKneeSlack = -0.25f;
+
 // The four legs: bones, whether it is a hind leg, and its gait phase offset
 // for the walk.
 struct Leg {
@@ -98,7 +103,7 @@ void Tail(Pose* pose, float lift, float sway) {
 
 void Stand(float p, Pose* pose) {
   const float breath = std::sin(p * kTwoPi);
-  pose->rootShift = vec3(0, 0, 0.08f * breath);
+  pose->rootShift = vec3(0, 0, kKneeSlack + 0.08f * breath);
   pose->rot[kSpine] = vec3(0, -0.02f * breath, 0);
   pose->rot[kNeck1] = vec3(0, 0.03f * breath, 0);
   pose->rot[kHead] = vec3(0, -0.04f * breath, 0.05f * std::sin(p * kTwoPi * 2));
@@ -109,7 +114,7 @@ void Stand(float p, Pose* pose) {
 
 void StandShift(float p, Pose* pose) {
   const float sway = std::sin(p * kTwoPi);
-  pose->rootShift = vec3(0, 0.3f * sway, 0.06f * std::sin(p * kTwoPi * 2));
+  pose->rootShift = vec3(0, 0.3f * sway, kKneeSlack - 0.1f + 0.06f * std::sin(p * kTwoPi * 2));
   pose->rot[kRoot] = vec3(-0.05f * sway, 0, 0);
   pose->rot[kNeck1] = vec3(0, 0, 0.12f * sway);
   pose->rot[kHead] = vec3(0.22f * std::sin(p * kTwoPi + 1), -0.05f, 0);
@@ -123,7 +128,7 @@ void StandShift(float p, Pose* pose) {
 }
 
 void Walk(float p, Pose* pose) {
-  pose->rootShift = vec3(0, 0, 0.15f * std::cos(p * kTwoPi * 2));
+  pose->rootShift = vec3(0, 0, kKneeSlack - 0.15f + 0.15f * std::cos(p * kTwoPi * 2));
   pose->rot[kRoot] = vec3(0.03f * std::sin(p * kTwoPi), 0, 0);
   pose->rot[kNeck1] = vec3(0, 0.06f * std::sin(p * kTwoPi * 2), 0);
   pose->rot[kHead] = vec3(0, -0.05f * std::sin(p * kTwoPi * 2), 0);
@@ -131,7 +136,7 @@ void Walk(float p, Pose* pose) {
   Wings(pose, 0.05f, 0);
   const float offsets[4] = {0.25f, 0.75f, 0.0f, 0.5f};
   for (int i = 0; i < 4; ++i)
-    ReachFoot(pose, kLegs[i], RestFoot(kLegs[i]) + StepOffset(p + offsets[i], 0.65f, 2.6f, 1.0f));
+    ReachFoot(pose, kLegs[i], RestFoot(kLegs[i]) + StepOffset(p + offsets[i], 0.65f, 2.2f, 1.0f));
 }
 
 void Run(float p, Pose* pose) {
@@ -150,7 +155,7 @@ void Run(float p, Pose* pose) {
 
 void Land(float p, Pose* pose) {
   const float crouch = std::sin(p * kPi);
-  pose->rootShift = vec3(-0.2f * crouch, 0, -1.3f * crouch);
+  pose->rootShift = vec3(-0.2f * crouch, 0, kKneeSlack - 1.3f * crouch);
   pose->rot[kRoot] = vec3(0, 0.08f * crouch, 0);
   pose->rot[kNeck1] = vec3(0, 0.25f * crouch, 0);
   pose->rot[kHead] = vec3(0, -0.2f * crouch, 0);
@@ -212,7 +217,7 @@ void FlyFast(float p, Pose* pose) {
 // Turning on the spot toward +Y (side 1, left) or -Y (side -1): the head
 // leads, the front hooves step toward the turn and the hind ones away.
 void Turn(float p, Pose* pose, float side) {
-  pose->rootShift = vec3(0, 0, 0.1f * std::cos(p * kTwoPi * 2));
+  pose->rootShift = vec3(0, 0, kKneeSlack - 0.2f + 0.1f * std::cos(p * kTwoPi * 2));
   pose->rot[kRoot] = vec3(0, 0, 0.12f * side);
   pose->rot[kNeck1] = vec3(0, 0, 0.35f * side);
   pose->rot[kHead] = vec3(-0.12f * side, 0, 0.3f * side);
