@@ -71,7 +71,7 @@ void DrawScene() {
   glEnable(GL_TEXTURE_2D);
   {
     PassTimer timer("render.characters");  // each culls itself
-    for (int i = 0; i < g_characterCount; ++i) g_players[i].Draw();
+    for (int i = 0; g_players && i < g_characterCount; ++i) g_players[i].Draw();
   }
   glDisable(GL_TEXTURE_2D);
   // The sparkles move and draw here unless "p" is held.

@@ -38,7 +38,9 @@ vec3 ArrayAfter(const std::string& s, const std::string& key) {
 TracedFrame ParseFrame(const std::string& line) {
   TracedFrame f;
   std::sscanf(line.c_str() + line.find("\"current\":") + 10, "%d", &f.current);
-  for (size_t at = line.find("{\"position\""); at != std::string::npos;
+  // Player objects only: the camera's object has a position too.
+  const size_t last = line.find("}]", line.find("\"players\":["));
+  for (size_t at = line.find("{\"position\""); at != std::string::npos && at < last;
        at = line.find("{\"position\"", at + 1)) {
     const std::string o = line.substr(at, line.find('}', at) - at);
     TracedPlayer p;
