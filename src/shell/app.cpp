@@ -2,13 +2,15 @@
 
 #include <GL/gl.h>
 
+#include "audio/bass.h"
+#include "environment/sparkles.h"
 #include "environment/terrain.h"
 #include "game/update.h"
 #include "gl/extensions.h"
-#include "platform/dialog.h"
-#include "platform/clock.h"
-#include "platform/window.h"
 #include "image/font_gl.h"
+#include "platform/clock.h"
+#include "platform/dialog.h"
+#include "platform/window.h"
 #include "render/frame.h"
 #include "resources/manager.h"
 #include "shell/harness.h"
@@ -54,6 +56,8 @@ void Startup() {
   SetFixedGlState();
   g_zNear = 0.1f;
   g_zFar = 5000.0f;
+  g_audio.Reset();
+  InitAudio();  // without a device the program goes on silent
 
   if (!InitGLSL()) {
     Log(LOG_WARNING, "NO GLSL");
@@ -61,7 +65,14 @@ void Startup() {
   }
   Log(LOG_INFO, "glsl::initialized");
 
+  g_jumpSound[0] = g_audio.LoadSound("snd\\kt_jump.mp3", 1, true);
+  g_jumpSound[1] = g_audio.LoadSound("snd\\mv_jump.mp3", 1, true);
+  g_jumpSound[2] = g_audio.LoadSound("snd\\wn_jump.mp3", 1, true);
+  g_jumpSound[3] = g_audio.LoadSound("snd\\zl_jump.mp3", 1, true);
+  g_music = g_audio.PlayMusic("");
+
   LoadTerrainAndTrees();
+  g_sparkles.Init(100);  // after the cloud
 }
 
 // One pass of the loop's input sampling, with the scripted events of the
