@@ -7,6 +7,7 @@
 
 #include "shell/scramble.h"
 #include "support/gl_context.h"
+#include "support/vec_expect.h"
 
 namespace {
 // A box of the given size with its centre at `centre`: a slab for the map,
@@ -51,11 +52,6 @@ struct One {
   ~One() { s.Release(); }
 };
 
-void ExpectNear(const vec3& a, const vec3& b, float eps) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
-}
 }  // namespace
 
 TEST(Sparkles, InitSpreadsUnitColoursAroundTheOrigin) {

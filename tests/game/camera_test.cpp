@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "support/vec_expect.h"
+
 namespace {
 Camera MakeCamera(const vec3& angles, const vec3& position) {
   Camera c;
@@ -18,12 +20,6 @@ Camera MakeCamera(const vec3& angles, const vec3& position) {
   c.position = position;
   c.Update();
   return c;
-}
-
-void ExpectNear(const vec3& a, const vec3& b, float eps) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
 }
 }  // namespace
 
