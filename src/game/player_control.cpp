@@ -1,6 +1,7 @@
 // SPlayer::Control: the clip state machine, player input and the jump.
 #include <algorithm>
 
+#include "audio/bass.h"
 #include "game/player.h"
 #include "game/update.h"
 #include "shell/input.h"
@@ -100,5 +101,7 @@ void SPlayer::Control() {
     }
     grounded = touched = false;
     velocity = body.angles.anglesForward() * (forwardSpeed * 1.5f) + up * 70;
+    // The samples were loaded KT, MV, WN, ZL; the characters run ZL, WN, MV, KT.
+    if (index >= 0 && index < 4) g_audio.Play(g_jumpSound[3 - index], 0, 0);
   }
 }

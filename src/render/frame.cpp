@@ -2,8 +2,10 @@
 
 #include <GL/gl.h>
 
+#include "audio/bass.h"
 #include "environment/cloud.h"
 #include "environment/sky.h"
+#include "environment/sparkles.h"
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/player.h"
@@ -14,6 +16,7 @@
 #include "shell/app.h"
 #include "shell/harness.h"
 #include "shell/input.h"
+#include "shell/timer.h"
 
 Frustum g_frustum;
 vec3 g_lightDir(10, 10, 100);
@@ -74,7 +77,21 @@ void DrawScene() {
     for (int i = 0; g_players && i < g_characterCount; ++i) g_players[i].Draw();
   }
   glDisable(GL_TEXTURE_2D);
-  // The sparkles move and draw here unless "p" is held.
+  if (!g_keys['p'] && g_players) {
+    PassTimer timer("render.sparkles");
+    const SPlayer& current = g_players[g_current];
+    SparkleWorld world;
+    world.dt = g_timer.frameTime;
+    world.eye = g_camera.position;
+    world.characterPos = current.body.position;
+    world.characterFrame = current.frame;
+    world.pull = g_keys['g'] != 0;
+    world.trees = g_trees;
+    world.treeCount = g_treeCount;
+    world.map = &g_map;
+    g_sparkles.Update(world);
+    g_sparkles.Draw(g_camera.angles);
+  }
   glEnable(GL_LIGHTING);
   if (KeyPressed('l')) g_cloud.animate = !g_cloud.animate;
 }
@@ -96,7 +113,7 @@ void RenderFrame() {
     g_sky.Draw();
   }
   DrawScene();
-  // The music is kept playing here.
+  KeepMusicPlaying();
 
   {
     PassTimer timer("render.overlay");

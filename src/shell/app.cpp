@@ -2,8 +2,10 @@
 
 #include <GL/gl.h>
 
+#include "audio/bass.h"
 #include "environment/cloud.h"
 #include "environment/sky.h"
+#include "environment/sparkles.h"
 #include "environment/terrain.h"
 #include "game/camera_setup.h"
 #include "game/player.h"
@@ -58,12 +60,20 @@ void Startup() {
   SetFixedGlState();
   g_zNear = 0.1f;
   g_zFar = 5000.0f;
+  g_audio.Reset();
+  InitAudio();  // without a device the program goes on silent
 
   if (!InitGLSL()) {
     Log(LOG_WARNING, "NO GLSL");
     PlatformFatalBox("Upgrade Video card(or driver)", "Seriously");
   }
   Log(LOG_INFO, "glsl::initialized");
+
+  g_jumpSound[0] = g_audio.LoadSound("snd\\kt_jump.mp3", 1, true);
+  g_jumpSound[1] = g_audio.LoadSound("snd\\mv_jump.mp3", 1, true);
+  g_jumpSound[2] = g_audio.LoadSound("snd\\wn_jump.mp3", 1, true);
+  g_jumpSound[3] = g_audio.LoadSound("snd\\zl_jump.mp3", 1, true);
+  g_music = g_audio.PlayMusic("");
 
   LoadTerrainAndTrees();
   CreateCharacters();
@@ -72,6 +82,7 @@ void Startup() {
   g_cloud.Init(5);
   g_cloud.Place();
   g_cloudModel = &g_cloud.model;
+  g_sparkles.Init(100);
   SetUpCamera(g_width, g_height);
   FixCameraForRun(g_harness.options());
   RegisterTraceWriter(WriteCameraTrace);

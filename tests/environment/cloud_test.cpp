@@ -8,7 +8,7 @@
 #include "resources/manager.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
-#include "support/vec3_expect.h"
+#include "support/vec_expect.h"
 
 namespace {
 class CloudTest : public testing::Test {

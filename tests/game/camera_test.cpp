@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "support/vec3_expect.h"
+#include "support/vec_expect.h"
 
 namespace {
 Camera MakeCamera(const vec3& angles, const vec3& position) {

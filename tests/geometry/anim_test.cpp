@@ -7,6 +7,7 @@
 
 #include "support/byte_builder.h"
 #include "support/test_support.h"
+#include "support/vec_expect.h"
 
 namespace {
 void Key(ByteBuilder& b, int32_t time, vec3 v) {
@@ -47,12 +48,6 @@ struct OneTrack {
     return t;
   }
 };
-
-void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
-}
 
 // Loads a known version 2 clip so that rejection can be checked against it.
 CAnim PreviousClip() {

@@ -7,14 +7,9 @@
 
 #include "shell/growth.h"
 #include "support/test_support.h"
+#include "support/vec_expect.h"
 
 namespace {
-void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
-}
-
 // A mesh of n vertices on the x axis at 0, 1, ..., n - 1 with one triangle.
 void LineMesh(Mesh& mesh, uint32_t n) {
   mesh.resizeV(n, false);

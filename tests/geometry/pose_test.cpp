@@ -5,13 +5,9 @@
 #include <cmath>
 #include <vector>
 
-namespace {
-void ExpectNear(const vec3& a, const vec3& b, float eps = 1e-5f) {
-  EXPECT_NEAR(a.x, b.x, eps);
-  EXPECT_NEAR(a.y, b.y, eps);
-  EXPECT_NEAR(a.z, b.z, eps);
-}
+#include "support/vec_expect.h"
 
+namespace {
 // A clip over stack storage: every bone holds `rot` and `pos` over keys at
 // frames 1 and 10 (a single key when keyCount is 1).
 struct TestClip {

@@ -26,7 +26,7 @@
 #include "support/gl_context.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
-#include "support/vec3_expect.h"
+#include "support/vec_expect.h"
 
 namespace {
 constexpr int kSize = 64;  // the test window

@@ -1,3 +1,4 @@
+#version 110
 // Analytic daylight sky (Preetham, Shirley and Smits): the Perez distribution
 // of luminance and chromaticity over the dome, scaled so that the zenith gets
 // the zenith values for the sun's height and the turbidity. Worked out per
