@@ -27,5 +27,22 @@ struct InfoRegistration {
   explicit InfoRegistration(const InfoFormat& format);
 };
 
+// While alive, keeps the text of the last log line of `level` (without its
+// time fields and level prefix) in `reason`: a loader's own message becomes
+// the tool's one-line reason.
+class ReasonCapture {
+ public:
+  ReasonCapture(int level, char* reason, size_t reasonSize);
+  ~ReasonCapture();
+  ReasonCapture(const ReasonCapture&) = delete;
+  ReasonCapture& operator=(const ReasonCapture&) = delete;
+
+ private:
+  static void Sink(int level, const char* line, void* user);
+  int level_;
+  char* reason_;
+  size_t size_;
+};
+
 // Prints "qhtool: REASON" to stderr and returns 1.
 int Fail(const char* format, ...) __attribute__((format(printf, 1, 2)));

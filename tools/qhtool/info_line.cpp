@@ -11,25 +11,13 @@ bool Sniff(const char* path, const uint8_t* head, size_t headSize) {
   return headSize >= 3 && std::memcmp(head, "SH3", 3) == 0;
 }
 
-struct Reason {
-  char* text;
-  size_t size;
-};
-
-// The loader's warning becomes the reason, without time fields and prefix.
-void KeepWarning(int level, const char* line, void* user) {
-  const Reason* reason = static_cast<const Reason*>(user);
-  const char* message = std::strstr(line, "WARNING::");
-  if (level == LOG_WARNING && message)
-    std::snprintf(reason->text, reason->size, "%s", message + std::strlen("WARNING::"));
-}
-
 bool Print(const char* path, char* reason, size_t reasonSize) {
-  Reason r{reason, reasonSize};
-  g_log.SetSink(KeepWarning, &r);
   CSpline set;
-  const bool ok = set.Load(path);
-  g_log.SetSink(nullptr, nullptr);
+  bool ok;
+  {
+    ReasonCapture keep(LOG_WARNING, reason, reasonSize);
+    ok = set.Load(path);
+  }
   if (ok) {
     std::printf("LINE strands=%u\n", set.count);
     for (int i = 0; i < set.count; ++i)

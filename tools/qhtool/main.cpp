@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "shell/log.h"
 
 namespace {
 struct Command {
@@ -55,6 +56,28 @@ CommandRegistration::CommandRegistration(const char* name, const char* usage, Co
 
 InfoRegistration::InfoRegistration(const InfoFormat& format) {
   Formats().push_back(format);
+}
+
+ReasonCapture::ReasonCapture(int level, char* reason, size_t reasonSize)
+    : level_(level), reason_(reason), size_(reasonSize) {
+  g_log.SetSink(Sink, this);
+}
+
+ReasonCapture::~ReasonCapture() {
+  g_log.SetSink(nullptr, nullptr);
+}
+
+void ReasonCapture::Sink(int level, const char* line, void* user) {
+  const ReasonCapture* self = static_cast<const ReasonCapture*>(user);
+  if (level != self->level_) return;
+  static const char* const kPrefix[] = {"", "WARNING::", "ERROR::", "FATAL::"};
+  const char* text = std::strstr(line, "::");  // past the time fields
+  text = text ? text + 2 : line;
+  if (level >= LOG_WARNING && level <= LOG_FATAL) {
+    const size_t n = std::strlen(kPrefix[level]);
+    if (std::strncmp(text, kPrefix[level], n) == 0) text += n;
+  }
+  std::snprintf(self->reason_, self->size_, "%s", text);
 }
 
 int Fail(const char* format, ...) {
