@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/spline.h"
 #include "geometry/model.h"
 #include "gl/shader.h"
 #include "math/mat4.h"
@@ -59,6 +60,10 @@ struct SPlayer {
   int neck2Bone = -1, rightEyeBone = -1, leftEyeBone = -1;  // -1 when missing
   int rootBone = -1, neck1Bone = -1, headBone = -1;         // looked up once, -1 when missing
 
+  // The strands (manes, tails), on body's bones; loaded from the character's
+  // Line file at set-up, edited in free view.
+  CSpline line;
+
   uint16_t sphereCount = 0;
   SpherePlacement* spheres = nullptr;  // owned, sphereCount entries
   uint32_t trailTexture = 0;           // GL name
@@ -100,9 +105,22 @@ struct SPlayer {
   void LookAt(const vec3& target);
 
   // The frame's drawing of this character (needs the frame's frustum and a
-  // GL context): the body, skinned with the current clip at full weight,
-  // unless it lies outside the view. Advances the body's clips.
+  // GL context): unless it lies outside the view, the body, skinned with the
+  // current clip at full weight, then its strands (one simulation step,
+  // collision, strips) and the strand editor. Advances the body's clips.
   void Draw();
+
+  // Pushes strand points out of the collision ellipsoids (spheres) grown by
+  // 1.3, on the posed body: the simulated points, or in free view (mode 2)
+  // the rest points carried by their bones, so what the editor shapes
+  // stays outside the body. Placements on bones the body lacks, or with a
+  // zero radius, are skipped.
+  void CollideStrands();
+
+  // The strand editor, once per frame after the strands are drawn; does
+  // nothing unless mode is kModeFreeView. Reads the input tables, the
+  // cursor (g_mouseDX/DY) and g_camera; needs a GL context.
+  void EditStrands();
 
   // The clip `clip` (a clip field) when it is attached, else null.
   CAnim* Clip(int clip) const;
@@ -131,8 +149,13 @@ mat4 BodyPlacement(const Model& body);
 void CreateCharacters();
 // Shutdown, after the manager's unload: deletes the characters.
 void ReleaseCharacters();
-// Adds "current" and "players" to every --trace line.
+// Adds "current", "players" and "strands" (the controlled character's) to
+// every --trace line.
 void RegisterPlayerTrace();
+
+// The Line file of character `index` (0..3): "ZL.Line", "WN.Line",
+// "MV.Line", "KT.Line".
+const char* CharacterLineFile(int index);
 
 // Keeps the triangles whose three corners all have y <= 0.01 (the eyelid's
 // half sphere); the first texture group keeps them all. A removed triangle

@@ -28,6 +28,7 @@ struct CharacterRow {
   const char* lidTexture;
   const char* trailTexture;
   const char* standClip;
+  const char* lineFile;
   uint8_t colors[5][3];
   float shine;  // ballData[3]
 };
@@ -40,6 +41,7 @@ const CharacterRow kCharacters[4] = {
      "eyel_zl.jpg",
      "zl_trail.jpg",
      "bin\\stand.Anim",
+     "ZL.Line",
      {{160, 220, 248}, {32, 152, 212}, {188, 29, 119}, {110, 169, 211}, {32, 152, 212}},
      0.6f},
     {"bin\\pegasus.Model",
@@ -48,6 +50,7 @@ const CharacterRow kCharacters[4] = {
      "eyel_wn.jpg",
      "wn_trail.jpg",
      "bin\\stand.Anim",
+     "WN.Line",
      {{252, 245, 175}, {242, 182, 208}, {35, 175, 166}, {233, 207, 110}, {219, 131, 169}},
      0.4f},
     {"bin\\earthling.Model",
@@ -56,6 +59,7 @@ const CharacterRow kCharacters[4] = {
      "eyel_mv.jpg",
      "mv_trail.jpg",
      "bin\\stand.Anim",
+     "MV.Line",
      {{254, 193, 102}, {254, 247, 167}, {106, 204, 85}, {255, 124, 68}, {243, 223, 102}},
      0.6f},
     {"bin\\earthling.Model",
@@ -64,6 +68,7 @@ const CharacterRow kCharacters[4] = {
      "eyel_kt.jpg",
      "kt_trail.jpg",
      "bin\\stand_s.Anim",
+     "KT.Line",
      {{242, 184, 206}, {248, 113, 171}, {153, 220, 247}, {226, 129, 170}, {218, 80, 155}},
      0.6f},
 };
@@ -178,6 +183,11 @@ void SPlayer::Init(int characterIndex) {
   if (body.mesh) body.mesh->BuildEdges();
   body.ComputeBounds();
 
+  line.Clear();
+  line.style = false;
+  line.owner = &body;
+  line.Load(row.lineFile);
+
   for (int i = 0; i < 5; ++i)
     colors[i] = vec3(row.colors[i][0], row.colors[i][1], row.colors[i][2]) * 0.003921569f;
 
@@ -196,6 +206,11 @@ void SPlayer::Init(int characterIndex) {
   body.position = vec3(RandomToFloat(x3) * r * 0.4f, RandomToFloat(x2) * r * 0.4f,
                        (RandomToFloat(x1) + 0.6f) * 200.0f);
   body.UpdateMatrix();
+  if (index == 3) line.style = true;
+}
+
+const char* CharacterLineFile(int index) {
+  return kCharacters[index & 3].lineFile;
 }
 
 void SPlayer::LoadSpheres(const char* name) {

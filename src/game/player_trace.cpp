@@ -26,8 +26,32 @@ void TracePlayers(std::string* out) {
   }
   *out += "]";
 }
+
+// The controlled character's strands, as the editor sees them: bone, colour,
+// selection mark and the points in bone space.
+void TraceStrands(std::string* out) {
+  *out += ",\"strands\":[";
+  const CSpline* set =
+      g_players && g_current < g_characterCount ? &g_players[g_current].line : nullptr;
+  for (int s = 0; set && s < set->count; ++s) {
+    const int n = set->pointCount[s];
+    if (s) *out += ",";
+    *out += "{\"bone\":" + std::to_string(set->bone[s]) + ",\"color\":";
+    TraceVec3(out, &set->color[s].x);
+    *out += ",\"selected\":";
+    *out += n > 0 && set->flags[s][n - 1] ? "true" : "false";
+    *out += ",\"points\":[";
+    for (int k = 0; k < n; ++k) {
+      if (k) *out += ",";
+      TraceVec3(out, &set->local[s][k].x);
+    }
+    *out += "]}";
+  }
+  *out += "]";
+}
 }  // namespace
 
 void RegisterPlayerTrace() {
   RegisterTraceWriter(TracePlayers);
+  RegisterTraceWriter(TraceStrands);
 }

@@ -158,14 +158,24 @@ void CSpline::Swap(int i, int j) {
   std::swap(bone[i], bone[j]);
 }
 
-bool CSpline::Load(const char* name) {
+void CSpline::Remove(int s) {
+  if (s < 0 || s >= count) return;
+  const int last = count - 1;
+  Swap(s, last);
+  for (void* p : {static_cast<void*>(local[last]), static_cast<void*>(world[last]),
+                  static_cast<void*>(aux1[last]), static_cast<void*>(aux2[last]),
+                  static_cast<void*>(segLen[last]), static_cast<void*>(flags[last])})
+    std::free(p);
+  local[last] = world[last] = aux1[last] = aux2[last] = nullptr;
+  segLen[last] = nullptr;
+  flags[last] = nullptr;
+  pointCount[last] = 0;
+  count = static_cast<uint16_t>(last);
+}
+
+bool CSpline::Decode(const uint8_t* data, size_t size) {
   Clear();
-  std::vector<uint8_t> file;
-  if (!ReadEntry(name, &file)) {
-    Log(LOG_WARNING, "Spline::(%s) file not found", name);
-    return false;
-  }
-  Reader in{file.data(), file.data() + file.size()};
+  Reader in{data, data + size};
   char magic[3];
   uint16_t n = 0;
   bool ok = in.Bytes(magic, 3) && std::memcmp(magic, "SH3", 3) == 0 && in.U16(&n);
@@ -184,17 +194,11 @@ bool CSpline::Load(const char* name) {
     }
     for (int k = 0; k + 1 < p; ++k) segLen[i][k] = SegmentLength(local[i][k], local[i][k + 1]);
   }
-  if (!ok) {
-    Clear();
-    Log(LOG_WARNING, "Spline::(%s) bad file", name);
-    return false;
-  }
-  Constrain(-1);
-  Log(LOG_INFO, "Loaded Spline [%s] :: (v:%i)", name, count);
-  return true;
+  if (!ok) Clear();
+  return ok;
 }
 
-bool CSpline::Save(const char* name) const {
+std::vector<uint8_t> CSpline::Encode() const {
   std::vector<uint8_t> out = {'S', 'H', '3'};
   PutU16(out, count);
   for (int i = 0; i < count; ++i) {
@@ -204,6 +208,27 @@ bool CSpline::Save(const char* name) const {
     for (int k = 0; k < pointCount[i]; ++k)
       for (float v : {local[i][k].x, local[i][k].y, local[i][k].z}) PutF32(out, v);
   }
+  return out;
+}
+
+bool CSpline::Load(const char* name) {
+  Clear();
+  std::vector<uint8_t> file;
+  if (!ReadEntry(name, &file)) {
+    Log(LOG_WARNING, "Spline::(%s) file not found", name);
+    return false;
+  }
+  if (!Decode(file.data(), file.size())) {
+    Log(LOG_WARNING, "Spline::(%s) bad file", name);
+    return false;
+  }
+  Constrain(-1);
+  Log(LOG_INFO, "Loaded Spline [%s] :: (v:%i)", name, count);
+  return true;
+}
+
+bool CSpline::Save(const char* name) const {
+  const std::vector<uint8_t> out = Encode();
   // Never lose the previous file: write beside it, sync, then rename over it.
   const std::string temp = std::string(name) + ".saving";
   FILE* f = std::fopen(temp.c_str(), "wb");

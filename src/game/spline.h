@@ -8,7 +8,9 @@
 //                    u8 bone + 1 (0: no bone), P x 3 x f32 points in the
 //                    space of the strand's bone
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "math/mat4.h"
 
@@ -29,6 +31,11 @@ class CSpline {
   Model* owner = nullptr;   // the body whose bones the strands follow (not owned)
   int32_t* bone = nullptr;  // per strand: bone index in the owner, -1..254
 
+  CSpline() = default;
+  ~CSpline() { Clear(); }
+  CSpline(const CSpline&) = delete;
+  CSpline& operator=(const CSpline&) = delete;
+
   // a > count: grows the set to a strands (b ignored). a < count: sets strand
   // a's point count to b, growing its point arrays when b is larger (new
   // points zeroed). a == count: nothing. False after a failed growth (the
@@ -42,6 +49,10 @@ class CSpline {
   // Exchanges strands i and j in every per-strand array.
   void Swap(int i, int j);
 
+  // Removes strand s (0 <= s < count, else nothing): it trades places with
+  // the last strand, whose arrays are then freed, and count drops by one.
+  void Remove(int s);
+
   // Reads a Line file through the archive lookup into this set (cleared
   // first). A missing file logs "Spline::(%s) file not found", a foreign or
   // damaged one "Spline::(%s) bad file"; both leave the set empty and
@@ -53,6 +64,12 @@ class CSpline {
   // synced, renamed over it). Returns false, with a warning naming the
   // file, when that fails.
   bool Save(const char* name) const;
+
+  // The set as a Line file image, and back: Decode clears the set first and
+  // reads exactly the bytes given; a foreign, damaged or cut-short image
+  // leaves the set empty and returns false. Neither logs nor constrains.
+  std::vector<uint8_t> Encode() const;
+  bool Decode(const uint8_t* data, size_t size);
 
   // Appends a strand of n points one unit apart along `normal` from the
   // surface `point`, on the bone under the owner's last ray hit.

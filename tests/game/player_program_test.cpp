@@ -66,11 +66,7 @@ std::vector<TracedFrame> RunProgram(int frames, const std::string& script,
   EXPECT_TRUE(WriteSmallWorld("brookfield.core"));
   dir.Write("input.script", "0 cursor 160 120\n" + script);
   std::string output;
-  const std::string command =
-      "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") +
-      " --windowed --size 320x240 --fixed-dt 0.02 --script input.script --trace t.jsonl --frames " +
-      std::to_string(frames) + " " + extra + " 2>&1";
-  EXPECT_EQ(RunCommand(command, &output), 0) << output;
+  EXPECT_EQ(RunProgramHere(frames, extra, &output), 0) << output;
   if (out) *out = output;
   std::vector<TracedFrame> trace;
   std::ifstream in("t.jsonl");

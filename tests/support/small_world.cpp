@@ -7,6 +7,7 @@
 #include "geometry/mesh.h"
 #include "storage/archive_writer.h"
 #include "support/test_character.h"
+#include "support/test_support.h"
 
 namespace {
 // A flat n x n grid of unit cells around the origin at height 0, facing up.
@@ -78,4 +79,12 @@ bool WriteSmallWorld(const std::string& path) {
   }
   if (!AddTestCharacters(&entries, scratch)) return false;
   return WriteWholeFile(path, BuildArchive(entries));
+}
+
+int RunProgramHere(int frames, const std::string& extra, std::string* output) {
+  const std::string command =
+      "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") +
+      " --windowed --size 320x240 --fixed-dt 0.02 --script input.script --trace t.jsonl --frames " +
+      std::to_string(frames) + " " + extra + " 2>&1";
+  return RunCommand(command, output);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bodies.h"
+#include "game/spline.h"
 #include "noise.h"
 #include "rig.h"
 
@@ -79,37 +80,35 @@ const HairStyle kStyles[kCharacterCount] = {
 }  // namespace
 
 std::vector<uint8_t> EncodeLine(const std::vector<LineStrand>& strands) {
-  ByteWriter w;
-  w.bytes = {'S', 'H', '3'};
-  w.U16(static_cast<uint32_t>(strands.size()));
-  for (const LineStrand& s : strands) {
-    w.U16(static_cast<uint32_t>(s.points.size()));
-    w.Vec(s.colour);
-    w.U8(static_cast<uint32_t>(s.bone + 1));
-    for (const vec3& p : s.points) w.Vec(p);
+  CSpline set;
+  if (!set.Resize(static_cast<int>(strands.size()), -1)) return {};
+  for (int i = 0; i < set.count; ++i) {
+    const LineStrand& s = strands[i];
+    if (!set.Resize(i, static_cast<int>(s.points.size()))) return {};
+    set.color[i] = s.colour;
+    set.bone[i] = s.bone;
+    for (size_t k = 0; k < s.points.size(); ++k) set.local[i][k] = s.points[k];
   }
-  return w.bytes;
+  return set.Encode();
 }
 
 bool DecodeLine(const std::vector<uint8_t>& data, std::vector<LineStrand>* strands,
                 std::string* error) {
   strands->clear();
-  if (data.size() < 3 || std::memcmp(data.data(), "SH3", 3) != 0) {
-    *error = "bad magic";
+  CSpline set;
+  if (!set.Decode(data.data(), data.size())) {
+    const bool foreign = data.size() < 3 || std::memcmp(data.data(), "SH3", 3) != 0;
+    *error = foreign ? "bad magic" : "data ends inside a strand";
     return false;
   }
-  ByteReader r{data, 3};
-  const uint32_t count = r.Uint(2);
-  for (uint32_t i = 0; i < count && r.ok; ++i) {
+  for (int i = 0; i < set.count; ++i) {
     LineStrand s;
-    const uint32_t n = r.Uint(2);
-    s.colour = r.Vec();
-    s.bone = static_cast<int>(r.Uint(1)) - 1;
-    for (uint32_t k = 0; k < n && r.ok; ++k) s.points.push_back(r.Vec());
+    s.colour = set.color[i];
+    s.bone = set.bone[i];
+    s.points.assign(set.local[i], set.local[i] + set.pointCount[i]);
     strands->push_back(s);
   }
-  if (!r.ok) *error = "data ends inside a strand";
-  return r.ok;
+  return true;
 }
 
 std::vector<uint8_t> EncodeSphereCol(const std::vector<CollisionEllipsoid>& shapes) {
