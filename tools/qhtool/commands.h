@@ -27,13 +27,14 @@ struct InfoRegistration {
   explicit InfoRegistration(const InfoFormat& format);
 };
 
-// While alive, keeps the text of the last log line of `level` (without its
+// While alive, keeps the text of the first log line of `level` (without its
 // time fields and level prefix) in `reason`: a loader's own message becomes
 // the tool's one-line reason.
 class ReasonCapture {
  public:
   ReasonCapture(int level, char* reason, size_t reasonSize);
   ~ReasonCapture();
+  bool captured() const { return captured_; }
   ReasonCapture(const ReasonCapture&) = delete;
   ReasonCapture& operator=(const ReasonCapture&) = delete;
 
@@ -42,6 +43,7 @@ class ReasonCapture {
   int level_;
   char* reason_;
   size_t size_;
+  bool captured_ = false;
 };
 
 // Prints "qhtool: REASON" to stderr and returns 1.

@@ -13,28 +13,13 @@ bool Sniff(const char* path, const uint8_t* head, size_t headSize) {
   return n >= 4 && !std::strcmp(path + n - 4, ".col");
 }
 
-struct Reason {
-  char* text;
-  size_t size;
-  bool warned;
-};
-
-// The reader's warning becomes the reason, without time fields and prefix.
-void KeepWarning(int level, const char* line, void* user) {
-  Reason* reason = static_cast<Reason*>(user);
-  const char* message = std::strstr(line, "WARNING::");
-  if (level != LOG_WARNING || !message || reason->warned) return;
-  std::snprintf(reason->text, reason->size, "%s", message + std::strlen("WARNING::"));
-  reason->warned = true;
-}
-
 bool Print(const char* path, char* reason, size_t reasonSize) {
-  Reason r{reason, reasonSize, false};
-  g_log.SetSink(KeepWarning, &r);
   SPlayer player;
-  player.LoadSpheres(path);
-  g_log.SetSink(nullptr, nullptr);
-  if (r.warned) return false;
+  {
+    ReasonCapture keep(LOG_WARNING, reason, reasonSize);
+    player.LoadSpheres(path);
+    if (keep.captured()) return false;
+  }
   std::printf("SPH count=%u\n", player.sphereCount);
   for (int i = 0; i < player.sphereCount; ++i) {
     const SpherePlacement& p = player.spheres[i];

@@ -68,8 +68,9 @@ ReasonCapture::~ReasonCapture() {
 }
 
 void ReasonCapture::Sink(int level, const char* line, void* user) {
-  const ReasonCapture* self = static_cast<const ReasonCapture*>(user);
-  if (level != self->level_) return;
+  ReasonCapture* self = static_cast<ReasonCapture*>(user);
+  if (level != self->level_ || self->captured_) return;
+  self->captured_ = true;
   static const char* const kPrefix[] = {"", "WARNING::", "ERROR::", "FATAL::"};
   const char* text = std::strstr(line, "::");  // past the time fields
   text = text ? text + 2 : line;
