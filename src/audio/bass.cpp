@@ -3,10 +3,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 #include "platform/audio.h"
 #include "platform/sysinfo.h"
 #include "shell/growth.h"
+#include "shell/harness.h"
 #include "shell/log.h"
 #include "storage/core.h"
 
@@ -105,4 +107,21 @@ bool InitAudio() {
 
 void KeepMusicPlaying() {
   g_audio.Play(g_music, 0, 0);
+}
+
+namespace {
+void TraceJumpSounds(std::string* out) {
+  *out += ",\"jumpSounds\":[";
+  for (int i = 0; i < 4; ++i) {
+    const int32_t s = g_jumpSound[i];
+    const bool known = s >= 0 && s < g_audio.count && g_audio.handle;
+    if (i) *out += ",";
+    *out += std::to_string(known ? PlatformAudioPlaying(g_audio.handle[s]) : 0);
+  }
+  *out += "]";
+}
+}  // namespace
+
+void RegisterAudioTrace() {
+  RegisterTraceWriter(TraceJumpSounds);
 }

@@ -56,3 +56,7 @@ bool InitAudio();
 
 // Once a frame: starts the music again when it has stopped.
 void KeepMusicPlaying();
+
+// Adds "jumpSounds" to the run's trace: how many playbacks of each jump
+// sample (KT, MV, WN, ZL) are under way.
+void RegisterAudioTrace();

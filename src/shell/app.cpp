@@ -74,6 +74,7 @@ void Startup() {
   g_jumpSound[2] = g_audio.LoadSound("snd\\wn_jump.mp3", 1, true);
   g_jumpSound[3] = g_audio.LoadSound("snd\\zl_jump.mp3", 1, true);
   g_music = g_audio.PlayMusic("");
+  RegisterAudioTrace();
 
   LoadTerrainAndTrees();
   CreateCharacters();

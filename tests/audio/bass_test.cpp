@@ -18,29 +18,6 @@
 #include "support/test_support.h"
 
 namespace {
-void Put(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-// A mono 8-bit WAV of `seconds` of a square wave at 8000 Hz.
-std::vector<uint8_t> Wav(float seconds) {
-  const uint32_t samples = static_cast<uint32_t>(seconds * 8000);
-  std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
-  Put(out, 36 + samples, 4);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  Put(out, 16, 4);
-  Put(out, 1, 2);     // PCM
-  Put(out, 1, 2);     // mono
-  Put(out, 8000, 4);  // rate
-  Put(out, 8000, 4);  // bytes per second
-  Put(out, 1, 2);     // block
-  Put(out, 8, 2);     // bits
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
-  Put(out, samples, 4);
-  for (uint32_t i = 0; i < samples; ++i) out.push_back(i % 20 < 10 ? 148 : 108);
-  return out;
-}
-
 // `frames` silent MPEG-1 layer III frames (mono, 128 kbit/s, 44100 Hz, 1152
 // samples each): a header, then zero side information and no main data.
 std::vector<uint8_t> Mp3(int frames) {
@@ -110,7 +87,7 @@ TEST_F(AudioTest, WithoutADeviceEveryLoadFailsWithItsOwnLine) {
   LogCapture log;
   EXPECT_FALSE(InitAudio());
   EXPECT_TRUE(log.Contains("ERROR::Can't initialize bass.dll."));
-  ASSERT_TRUE(dir_.Write("snd/kt_jump.mp3", Wav(0.1f)));
+  ASSERT_TRUE(dir_.Write("snd/kt_jump.mp3", TestWav(0.1f)));
   ASSERT_TRUE(dir_.Write("song.mp3", Mp3(4)));
   EXPECT_EQ(g_audio.LoadSound("snd\\kt_jump.mp3", 1, true), -1);
   EXPECT_TRUE(log.Contains("ERROR::BASS::Couldn't load [snd\\kt_jump.mp3]"));
@@ -140,7 +117,7 @@ TEST_F(DeviceTest, MissingEmptyAndUndecodableFilesTakeNoIndex) {
   EXPECT_EQ(g_audio.count, 0);
 
   // The failed sample left no trace: the next stream gets index 0.
-  ASSERT_TRUE(dir_.Write("snd/song.wav", Wav(0.1f)));
+  ASSERT_TRUE(dir_.Write("snd/song.wav", TestWav(0.1f)));
   EXPECT_EQ(g_audio.LoadSound("snd\\song.wav", 0, false), 0);
   EXPECT_EQ(g_audio.count, 1);
   EXPECT_EQ(g_audio.isSample[0], 0);
@@ -152,7 +129,7 @@ TEST_F(DeviceTest, MissingEmptyAndUndecodableFilesTakeNoIndex) {
 TEST_F(DeviceTest, SamplesLoadFromLooseFilesAndTheArchive) {
   ASSERT_TRUE(dir_.Write("snd/kt_jump.mp3", Mp3(10)));
   // An archive entry followed by another: the read stops at the entry's end.
-  ASSERT_TRUE(WriteWholeFile("brookfield.core", BuildArchive({{"snd\\mv_jump.mp3", Wav(0.2f)},
+  ASSERT_TRUE(WriteWholeFile("brookfield.core", BuildArchive({{"snd\\mv_jump.mp3", TestWav(0.2f)},
                                                               {"snd\\next.bin", {1, 2, 3}}})));
   LogCapture log;
   EXPECT_EQ(g_audio.LoadSound("snd\\kt_jump.mp3", 1, true), 0);
@@ -165,8 +142,8 @@ TEST_F(DeviceTest, SamplesLoadFromLooseFilesAndTheArchive) {
 }
 
 TEST_F(DeviceTest, ASamplePlaysUpToTenOverlappingCopies) {
-  ASSERT_TRUE(dir_.Write("snd/a.wav", Wav(20)));
-  ASSERT_TRUE(dir_.Write("snd/b.wav", Wav(20)));
+  ASSERT_TRUE(dir_.Write("snd/a.wav", TestWav(20)));
+  ASSERT_TRUE(dir_.Write("snd/b.wav", TestWav(20)));
   const int32_t a = g_audio.LoadSound("snd\\a.wav", 1, true);
   const int32_t b = g_audio.LoadSound("snd\\b.wav", 1, true);
   ASSERT_EQ(a, 0);
@@ -187,7 +164,7 @@ TEST_F(DeviceTest, ASamplePlaysUpToTenOverlappingCopies) {
 }
 
 TEST_F(DeviceTest, PlayingAPlayingStreamDoesNotRestartIt) {
-  ASSERT_TRUE(dir_.Write("long.wav", Wav(20)));
+  ASSERT_TRUE(dir_.Write("long.wav", TestWav(20)));
   const int32_t s = g_audio.LoadSound("long.wav", 0, false);
   ASSERT_EQ(s, 0);
   const uint32_t h = g_audio.handle[s];
@@ -231,7 +208,7 @@ TEST(AudioStartup, TheProgramRunsSilentWithoutADevice) {
   ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   mkdir("snd", 0755);
   ASSERT_TRUE(WriteWholeFile("snd/kt_jump.mp3", Mp3(4)));
-  ASSERT_TRUE(WriteWholeFile("snd/zl_jump.mp3", Wav(0.1f)));
+  ASSERT_TRUE(WriteWholeFile("snd/zl_jump.mp3", TestWav(0.1f)));
   ASSERT_TRUE(WriteWholeFile("theme.mp3", Mp3(40)));
   auto run = [](const char* driver, std::vector<std::string>* log) {
     std::string out;

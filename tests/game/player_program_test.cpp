@@ -25,6 +25,7 @@ struct TracedPlayer {
 struct TracedFrame {
   int current = -1;
   std::vector<TracedPlayer> players;
+  int jumpSounds[4] = {};  // playbacks under way, KT, MV, WN, ZL
 };
 
 vec3 ArrayAfter(const std::string& s, const std::string& key) {
@@ -38,6 +39,10 @@ vec3 ArrayAfter(const std::string& s, const std::string& key) {
 TracedFrame ParseFrame(const std::string& line) {
   TracedFrame f;
   std::sscanf(line.c_str() + line.find("\"current\":") + 10, "%d", &f.current);
+  const size_t sounds = line.find("\"jumpSounds\":[");
+  if (sounds != std::string::npos)
+    std::sscanf(line.c_str() + sounds + 14, "%d,%d,%d,%d", &f.jumpSounds[0], &f.jumpSounds[1],
+                &f.jumpSounds[2], &f.jumpSounds[3]);
   // Player objects only: the camera's object has a position too.
   const size_t last = line.find("}]", line.find("\"players\":["));
   for (size_t at = line.find("{\"position\""); at != std::string::npos && at < last;
@@ -143,4 +148,50 @@ TEST(PlayerProgram, TheMouseTurnsTheViewAndTheBodyFollows) {
   ASSERT_TRUE(OnTheGround(before));
   EXPECT_EQ(trace[151].players[3].clip, "TurnRight");
   EXPECT_NEAR(trace.back().players[3].angles.z - before.angles.z, -40, 1.0f);
+}
+
+TEST(PlayerProgram, SpaceCrouchesThenJumpsWithItsSoundAndLandsInTheLandingClip) {
+  const std::vector<TracedFrame> trace = RunProgram(260, "150 key space down\n");
+  auto at = [&trace](int f) { return trace[f].players[3]; };
+  ASSERT_TRUE(OnTheGround(at(149)));
+  EXPECT_EQ(at(152).clip, "Land");  // crouching until the landing clip has looped
+  int takeOff = -1;
+  for (int f = 152; f < 260 && takeOff < 0; ++f)
+    if (!at(f).grounded) takeOff = f;
+  ASSERT_GT(takeOff, 160);
+  // Standing still, the jump is straight up at 70 (less one frame of gravity).
+  EXPECT_EQ(at(takeOff).clip, "JumpAir");
+  EXPECT_NEAR(at(takeOff).velocity.z, 70, 5);
+  EXPECT_NEAR(at(takeOff).velocity.x, 0, 1e-3f);
+  EXPECT_EQ(trace[takeOff].jumpSounds[0], 1);  // KT's sample
+  EXPECT_EQ(trace[takeOff - 1].jumpSounds[0], 0);
+  int landed = -1;
+  for (int f = takeOff + 1; f < 260 && landed < 0; ++f)
+    if (at(f).grounded) landed = f;
+  ASSERT_GT(landed, takeOff);
+  EXPECT_EQ(at(landed).clip, "Land");
+}
+
+TEST(PlayerProgram, OnlyTheWingedCharactersFlyWithSpaceInTheAir) {
+  // Control passes to character 0 (winged), which jumps and then flies;
+  // the same keys on character 2 (ground) never fly.
+  const std::string keys =
+      "160 key space down\n240 key space up\n250 key space down\n251 key space up\n"
+      "253 key space down\n254 key space up\n";
+  auto clips = [](const std::vector<TracedFrame>& trace, int who) {  // after the keys start
+    std::string seen;
+    for (size_t f = 160; f < trace.size(); ++f) seen += trace[f].players[who].clip + " ";
+    return seen;
+  };
+  const std::vector<TracedFrame> winged = RunProgram(280, "150 key c down\n151 key c up\n" + keys);
+  EXPECT_EQ(winged[155].current, 0);
+  EXPECT_NE(clips(winged, 0).find("Fly"), std::string::npos);
+  const std::vector<TracedFrame> ground =
+      RunProgram(280,
+                 "140 key c down\n141 key c up\n144 key c down\n145 key c up\n148 key c down\n"
+                 "149 key c up\n" +
+                     keys);
+  EXPECT_EQ(ground[155].current, 2);
+  EXPECT_NE(clips(ground, 2).find("JumpAir"), std::string::npos);
+  EXPECT_EQ(clips(ground, 2).find("Fly"), std::string::npos);
 }

@@ -78,6 +78,10 @@ bool WriteSmallWorld(const std::string& path) {
     entries.push_back(std::move(e));
   }
   if (!AddTestCharacters(&entries, scratch)) return false;
+  // Short jump sounds (the audio layer takes WAV data whatever the name says).
+  for (const char* name :
+       {"snd\\kt_jump.mp3", "snd\\mv_jump.mp3", "snd\\wn_jump.mp3", "snd\\zl_jump.mp3"})
+    entries.push_back({name, TestWav(0.5f)});
   return WriteWholeFile(path, BuildArchive(entries));
 }
 

@@ -59,7 +59,9 @@ ScratchDir::ScratchDir() : previousArchive_(CoreArchivePath()) {
   CoreSetArchivePath("brookfield.core");
 }
 
-ScratchDir::~ScratchDir() { CoreSetArchivePath(previousArchive_.c_str()); }
+ScratchDir::~ScratchDir() {
+  CoreSetArchivePath(previousArchive_.c_str());
+}
 
 bool ScratchDir::Write(const char* name, const void* data, size_t size) const {
   FILE* f = std::fopen(name, "wb");
@@ -82,4 +84,25 @@ int RunCommand(const std::string& command, std::string* out) {
 
 std::string BinaryPath(const char* name) {
   return std::string(QH_BINARY_DIR) + "/" + name;
+}
+
+std::vector<uint8_t> TestWav(float seconds) {
+  auto put = [](std::vector<uint8_t>& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  };
+  const uint32_t samples = static_cast<uint32_t>(seconds * 8000);
+  std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
+  put(out, 36 + samples, 4);
+  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  put(out, 16, 4);
+  put(out, 1, 2);     // PCM
+  put(out, 1, 2);     // mono
+  put(out, 8000, 4);  // rate
+  put(out, 8000, 4);  // bytes per second
+  put(out, 1, 2);     // block
+  put(out, 8, 2);     // bits
+  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  put(out, samples, 4);
+  for (uint32_t i = 0; i < samples; ++i) out.push_back(i % 20 < 10 ? 148 : 108);
+  return out;
 }

@@ -58,5 +58,8 @@ class LogCapture {
 // Runs a shell command, returning its exit status; stdout goes to `out`.
 int RunCommand(const std::string& command, std::string* out = nullptr);
 
+// A mono 8-bit WAV of `seconds` of a square wave at 8000 Hz.
+std::vector<uint8_t> TestWav(float seconds);
+
 // Paths of the built programs.
 std::string BinaryPath(const char* name);
