@@ -44,19 +44,22 @@ void SPlayer::DrawEye(int bone, int side) {
   // The eyes catch the light when they face the sun.
   if (side == 1) ballData[3] = 0.6f + 0.25f * dot(frame.mulAffine(gaze).column(0), g_sky.sunDir);
 
-  if (g_hasGLSL) {
-    glext::glUseProgramObjectARB(eyeProgram.program);
+  // Set-up ends the program when the eye program can't be built; only a
+  // character that was never set up gets here without one.
+  const bool shaded = g_hasGLSL && eyeProgram.active;
+  if (shaded) {
+    glext::glUseProgramObjectARB(eyeProgram.active);
     glext::glUniform4fARB(locBallData, ballData[2], ballData[3] - 0.2f, ballData[4], ballData[5]);
   }
   glPushMatrix();
   glMultMatrixf(ball.m);
-  if (g_hasGLSL) {
+  if (shaded) {
     const mat4 inverse = g_camera.ViewMatrix(g_camera.angles).mulAffine(ball).inverseAffine();
     glext::glUniformMatrix4fvARB(locModelViewInverse, 1, GL_FALSE, inverse.m);
   }
   g_manager.DrawModel(&eye, false, true);
   glPopMatrix();
-  if (g_hasGLSL) glext::glUseProgramObjectARB(0);
+  if (shaded) glext::glUseProgramObjectARB(0);
 
   glLineWidth(6.0f);
   glPushMatrix();
