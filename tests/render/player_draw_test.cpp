@@ -173,12 +173,30 @@ TEST(PlayerDraw, TheBodyIsPosedWithItsCurrentClipOnlyWhenInView) {
   g_manager.Unload();
 }
 
-TEST_F(PlayerDrawTest, InitGivesEachCharacterItsTrail) {
+TEST_F(PlayerDrawTest, EachCharacterHasATrailWhoseTextureIsBoundThroughTheCache) {
   const CSpline& s = player_->trail.spline;
   ASSERT_EQ(s.count, 1);
   EXPECT_EQ(s.pointCount[0], 20);
   EXPECT_EQ(s.segLen[0][19], 3.0f);
   EXPECT_EQ(s.owner, &player_->body);
+
+  // The small world has no trail picture: the checkerboard of slot 0.
+  EXPECT_EQ(player_->trailTexture, g_manager.textures[0].glId);
+  g_manager.boundTex = 999;
+  player_->trailTexture = g_manager.texCount + 2u;  // beyond the registered ones
+  player_->DrawTrail(false);
+  EXPECT_EQ(g_manager.boundTex, g_manager.textures[0].glId);
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(static_cast<uint32_t>(bound), g_manager.textures[0].glId);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+
+  // A name the cache holds is not bound again.
+  player_->trailTexture = g_manager.textures[0].glId;
+  glBindTexture(GL_TEXTURE_2D, 0);
+  player_->DrawTrail(false);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(bound, 0);
 }
 
 TEST_F(PlayerDrawTest, TheOutlineIsDrawnInColourThreeUnlessOIsHeld) {
