@@ -9,6 +9,7 @@
 #include "geometry/model.h"
 #include "gl/shader.h"
 #include "math/mat4.h"
+#include "render/trail.h"
 
 // A unit sphere carried by a bone and stretched to an ellipsoid.
 struct SpherePlacement {
@@ -66,6 +67,7 @@ struct SPlayer {
 
   uint16_t sphereCount = 0;
   SpherePlacement* spheres = nullptr;  // owned, sphereCount entries
+  Trail trail;                         // ribbon of 20 points behind the body
   uint32_t trailTexture = 0;           // GL name
   mat4 frame;                          // orientation frame: columns forward, left, up
 
@@ -105,10 +107,28 @@ struct SPlayer {
   void LookAt(const vec3& target);
 
   // The frame's drawing of this character (needs the frame's frustum and a
-  // GL context): unless it lies outside the view, the body, skinned with the
-  // current clip at full weight, then its strands (one simulation step,
-  // collision, strips) and the strand editor. Advances the body's clips.
+  // GL context): the trail (always), then, unless the body lies outside the
+  // view, the body skinned with the current clip at full weight, its strands
+  // (one simulation step, collision, strips) and the strand editor, its
+  // outline in colour 3 (not while "o" is held), the collision ellipsoids
+  // while "n" is held, and the eyes. Advances the body's clips and the blink.
   void Draw();
+
+  // True while the current clip feeds the trail: running, fast flight and
+  // the fast airborne clip.
+  bool TrailFed() const {
+    return InClip(clipFlyFast) || InClip(clipRun) || InClip(clipJumpAirFast);
+  }
+  // Advances the trail by the frame time (fed while `active`) and draws it
+  // with the trail texture, facing the camera. Needs a GL context.
+  void DrawTrail(bool active);
+
+  // Draws one eye on `bone` ("Leye" with side 1, "Reye" with side 0, in that
+  // order each frame): the eyeball turned toward lookTarget, the outline and
+  // lashes, and the lid. The side-1 call also advances the blink, the lid
+  // angle and the eyes' shine. A bone the body doesn't have draws nothing.
+  // Needs a GL context; the current texture unit is left enabled.
+  void DrawEye(int bone, int side);
 
   // Pushes strand points out of the collision ellipsoids (spheres) grown by
   // 1.3, on the posed body: the simulated points, or in free view (mode 2)

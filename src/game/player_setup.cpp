@@ -120,6 +120,7 @@ void CutToLowerHalf(Mesh& mesh) {
 SPlayer::~SPlayer() {
   if (eyeProgram.program) eyeProgram.Release();
   std::free(spheres);
+  trail.spline.Clear();
 }
 
 void SPlayer::Init(int characterIndex) {
@@ -192,6 +193,7 @@ void SPlayer::Init(int characterIndex) {
     colors[i] = vec3(row.colors[i][0], row.colors[i][1], row.colors[i][2]) * 0.003921569f;
 
   LoadSpheres("bin\\sph.col");
+  trail.Init(&body, 20, 3);
   mode = kModeFollow;
   frame.setIdentity();
 

@@ -5,6 +5,13 @@
 #include "resources/manager.h"
 #include "shell/timer.h"
 
+void Manager::BindTexture(uint32_t glName) {
+  if (glName == boundTex) return;
+  if (glName == 0 || glName > static_cast<uint32_t>(texCount) + 1) glName = textures[0].glId;
+  glBindTexture(GL_TEXTURE_2D, glName);
+  boundTex = glName;
+}
+
 bool Manager::DrawModel(Model* model, bool cull, bool bindTextures) {
   if (!model || !model->mesh) return false;
   if (cull && sphereInFrustum(g_frustum, model->worldCenter, model->radius) == 0) return false;
@@ -24,12 +31,7 @@ bool Manager::DrawModel(Model* model, bool cull, bool bindTextures) {
   for (uint16_t g = 0; g < model->groupCount && g < mesh.groupCount; ++g) {
     if (bindTextures) {
       const uint16_t tex = mesh.groupTex[g];
-      uint32_t t = tex < model->groupCount ? model->texId[tex] & 0xFFFF : 0;
-      if (t != boundTex) {
-        if (t == 0 || t > static_cast<uint32_t>(texCount) + 1) t = textures[0].glId;
-        glBindTexture(GL_TEXTURE_2D, t);
-        boundTex = t;
-      }
+      BindTexture(tex < model->groupCount ? model->texId[tex] & 0xFFFF : 0);
     }
     const uint32_t count = mesh.groupTris[g];
     // Never past the triangle list, whatever the groups claim.

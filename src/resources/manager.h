@@ -76,6 +76,11 @@ class Manager {
   // through `boundTex`. False when nothing was drawn.
   bool DrawModel(Model* model, bool cull, bool bindTextures);
 
+  // Binds a GL texture name unless `boundTex` says it is bound already; 0
+  // (not loaded) or a name beyond the registered textures binds slot 0's.
+  // Needs init and a GL context.
+  void BindTexture(uint32_t glName);
+
  private:
   void RepointMeshes();
   void RepointAnims();

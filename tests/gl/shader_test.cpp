@@ -19,9 +19,7 @@ class ShaderTest : public testing::Test {
  protected:
   void SetUp() override {
     setenv("QH_NONINTERACTIVE", "1", 1);
-    ASSERT_TRUE(EnsureGlContext());
-    InitExtensions(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
-    ASSERT_TRUE(InitGLSL());
+    ASSERT_TRUE(EnsureGlslContext());
     ASSERT_TRUE(g_hasGLSL);
     dir_.Write("brookfield.core", "");
   }

@@ -16,7 +16,6 @@
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/camera_setup.h"
-#include "gl/extensions.h"
 #include "platform/clock.h"
 #include "resources/manager.h"
 #include "shell/app.h"
@@ -40,9 +39,7 @@ struct Pixel {
 class FrameTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(EnsureGlContext());
-    InitExtensions(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
-    ASSERT_TRUE(InitGLSL());
+    ASSERT_TRUE(EnsureGlslContext());
     ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
     previousArchive_ = CoreArchivePath();
     CoreSetArchivePath("brookfield.core");

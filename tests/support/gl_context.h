@@ -4,3 +4,7 @@
 
 // True when a current GL context exists (created now or before).
 bool EnsureGlContext();
+
+// EnsureGlContext, then the extension entry points and the GLSL ones; true
+// when GLSL is available.
+bool EnsureGlslContext();
