@@ -11,8 +11,8 @@
 
 #include "shell/growth.h"
 #include "storage/core.h"
-#include "support/test_support.h"
 #include "support/mesh_reference.h"
+#include "support/test_support.h"
 
 namespace {
 // Little-endian byte builder for hand-made files.
@@ -287,7 +287,8 @@ TEST_F(EM7Test, BrokenLimitsAreRejectedWithTheReasonAndTheMeshKept) {
     LogCapture log;
     EXPECT_FALSE(LoadEM7(mesh, "broken.Model")) << c.what;
     EXPECT_TRUE(log.Contains("ERROR::EM7:file [broken.Model] rejected: ")) << c.what;
-    EXPECT_TRUE(log.Contains(c.what)) << c.what << ": " << (log.lines.empty() ? "" : log.lines.back());
+    EXPECT_TRUE(log.Contains(c.what))
+        << c.what << ": " << (log.lines.empty() ? "" : log.lines.back());
     EXPECT_EQ(mesh.vertCount, verts);
     EXPECT_STREQ(mesh.texName[0].c_str(), "empty");
   }

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "support/test_support.h"
 #include "support/mesh_reference.h"
+#include "support/test_support.h"
 
 namespace {
 // Positions, uvs and triangles equal, groups equal.

@@ -163,9 +163,13 @@ TEST_F(ManagerTest, UnloadReleasesEverythingInOrder) {
   manager_.LoadModel("box.Model", &model);
   LogCapture capture;
   manager_.Unload();
-  const std::vector<std::string> expected = {
-      "MM::Unload Begin()", "MM::Mesh0:[ERROR]", "MM::Mesh1:[box.Model]",
-      "MM::Tex0:[CheckerBoard.gen]", "MM::Model0", "MM::Anim0:[]", "MM::Unload End()"};
+  const std::vector<std::string> expected = {"MM::Unload Begin()",
+                                             "MM::Mesh0:[ERROR]",
+                                             "MM::Mesh1:[box.Model]",
+                                             "MM::Tex0:[CheckerBoard.gen]",
+                                             "MM::Model0",
+                                             "MM::Anim0:[]",
+                                             "MM::Unload End()"};
   EXPECT_EQ(capture.lines, expected);
   EXPECT_EQ(manager_.meshCount, 0);
   EXPECT_EQ(model.verts, nullptr);

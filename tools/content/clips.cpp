@@ -251,24 +251,24 @@ const std::vector<ClipSpec>& ClipSpecs() {
   return specs;
 }
 
-Pose ClipPose(const ClipSpec& spec, float phase) {
+Pose ClipPose(const ClipSpec& def, float phase) {
   Pose pose;
-  spec.pose(phase, &pose);
+  def.pose(phase, &pose);
   return pose;
 }
 
-bool BuildClip(const ClipSpec& spec, CAnim* clip) {
+bool BuildClip(const ClipSpec& def, CAnim* clip) {
   const char* kSource = "tools\\content";
   clip->Clear();
-  clip->frames = spec.frames;
+  clip->frames = def.frames;
   clip->boneCount = kBoneTotal;
   if (!ResizeArray(clip->tracks, kBoneTotal, kSource, __LINE__, "BuildClip") ||
       !ResizeObjects(clip->trackName, 0, kBoneTotal, kSource, __LINE__, "BuildClip"))
     return false;
-  const int n = spec.keys;
-  const uint32_t step = (spec.frames - 1) / static_cast<uint32_t>(n);
+  const int n = def.keys;
+  const uint32_t step = (def.frames - 1) / static_cast<uint32_t>(n);
   std::vector<Pose> poses;
-  for (int k = 0; k < n; ++k) poses.push_back(ClipPose(spec, static_cast<float>(k) / n));
+  for (int k = 0; k < n; ++k) poses.push_back(ClipPose(def, static_cast<float>(k) / n));
   for (int b = 0; b < kBoneTotal; ++b) {
     clip->trackName[b].assign(GetRig().bones[b].name);
     AnimTrack& t = clip->tracks[b];

@@ -20,8 +20,8 @@ struct ClipSpec {
 const std::vector<ClipSpec>& ClipSpecs();
 
 // The pose of a clip at a phase (0 = first key).
-Pose ClipPose(const ClipSpec& spec, float phase);
+Pose ClipPose(const ClipSpec& def, float phase);
 
 // Builds the clip record (tracks named after the bones). The record owns its
 // arrays; release them with CAnim::Clear. False when an array can't grow.
-bool BuildClip(const ClipSpec& spec, CAnim* clip);
+bool BuildClip(const ClipSpec& def, CAnim* clip);

@@ -86,13 +86,13 @@ bool BuildContent(const std::string& scratch, const std::string& shaderDir,
       !b.AddModel("bin\\earthling.Model", ground, kGroundBones))
     return false;
 
-  for (const ClipSpec& spec : ClipSpecs()) {
+  for (const ClipSpec& def : ClipSpecs()) {
     CAnim clip;
-    const bool built = BuildClip(spec, &clip);
+    const bool built = BuildClip(def, &clip);
     const bool ok =
-        built && b.AddSaved(spec.file, [&](const char* path) { return SaveClip(clip, path); });
+        built && b.AddSaved(def.file, [&](const char* path) { return SaveClip(clip, path); });
     clip.Clear();
-    if (!ok) return b.Fail(std::string("can't build ") + spec.file);
+    if (!ok) return b.Fail(std::string("can't build ") + def.file);
   }
 
   for (int i = 0; i < kCharacterCount; ++i) {
