@@ -12,6 +12,7 @@
 #include "geometry/model.h"
 #include "shell/growth.h"
 #include "shell/log.h"
+#include "storage/bytes.h"
 #include "storage/core.h"
 
 namespace {
@@ -22,43 +23,6 @@ float SegmentLength(const vec3& a, const vec3& b) {
   const vec3 d = a - b;
   const float s = dot(d, d);
   return (s == 0.0f || !std::isfinite(s)) ? 0.0f : std::sqrt(s);
-}
-
-// Bounds-checked little-endian reading of a whole file held in memory.
-struct Reader {
-  const uint8_t* at;
-  const uint8_t* end;
-  bool Bytes(void* out, size_t n) {
-    if (static_cast<size_t>(end - at) < n) return false;
-    std::memcpy(out, at, n);
-    at += n;
-    return true;
-  }
-  bool U16(uint16_t* v) {
-    uint8_t b[2];
-    if (!Bytes(b, 2)) return false;
-    *v = static_cast<uint16_t>(b[0] | (b[1] << 8));
-    return true;
-  }
-  bool F32(float* v) {
-    uint8_t b[4];
-    if (!Bytes(b, 4)) return false;
-    const uint32_t u = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
-    std::memcpy(v, &u, 4);
-    return true;
-  }
-  bool Vec(vec3* v) { return F32(&v->x) && F32(&v->y) && F32(&v->z); }
-};
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutF32(std::vector<uint8_t>& out, float f) {
-  uint32_t u;
-  std::memcpy(&u, &f, 4);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(u >> (8 * i)));
 }
 
 // Reads the whole file or archive entry `name`; false when it can't be opened.
@@ -175,17 +139,17 @@ void CSpline::Remove(int s) {
 
 bool CSpline::Decode(const uint8_t* data, size_t size) {
   Clear();
-  Reader in{data, data + size};
+  ByteReader in{data, data + size};
   char magic[3];
   uint16_t n = 0;
   bool ok = in.Bytes(magic, 3) && std::memcmp(magic, "SH3", 3) == 0 && in.U16(&n);
   // Each record takes at least 15 bytes: a count that can't fit is damage.
-  ok = ok && static_cast<size_t>(in.end - in.at) >= static_cast<size_t>(n) * 15 && Resize(n, -1);
+  ok = ok && in.Left() >= static_cast<size_t>(n) * 15 && Resize(n, -1);
   for (int i = 0; ok && i < n; ++i) {
     uint16_t p = 0;
     uint8_t b = 0;
-    ok = in.U16(&p) && static_cast<size_t>(in.end - in.at) >= 13 + static_cast<size_t>(p) * 12 &&
-         Resize(i, p) && in.Vec(&color[i]) && in.Bytes(&b, 1);
+    ok = in.U16(&p) && in.Left() >= 13 + static_cast<size_t>(p) * 12 && Resize(i, p) &&
+         in.Vec(&color[i]) && in.U8(&b);
     if (!ok) break;
     bone[i] = static_cast<int32_t>(b) - 1;
     for (int k = 0; k < p; ++k) {
@@ -199,16 +163,16 @@ bool CSpline::Decode(const uint8_t* data, size_t size) {
 }
 
 std::vector<uint8_t> CSpline::Encode() const {
-  std::vector<uint8_t> out = {'S', 'H', '3'};
-  PutU16(out, count);
+  ByteWriter out;
+  out.bytes = {'S', 'H', '3'};
+  out.U16(count);
   for (int i = 0; i < count; ++i) {
-    PutU16(out, pointCount[i]);
-    for (float c : {color[i].x, color[i].y, color[i].z}) PutF32(out, c);
-    out.push_back(static_cast<uint8_t>(bone[i] + 1));
-    for (int k = 0; k < pointCount[i]; ++k)
-      for (float v : {local[i][k].x, local[i][k].y, local[i][k].z}) PutF32(out, v);
+    out.U16(pointCount[i]);
+    out.Vec(color[i]);
+    out.U8(static_cast<uint32_t>(bone[i] + 1));
+    for (int k = 0; k < pointCount[i]; ++k) out.Vec(local[i][k]);
   }
-  return out;
+  return out.bytes;
 }
 
 bool CSpline::Load(const char* name) {

@@ -7,31 +7,9 @@
 
 #include "geometry/em7.h"
 #include "shell/log.h"
+#include "storage/bytes.h"
 
 namespace {
-struct Writer {
-  std::vector<uint8_t> bytes;
-  void U8(uint32_t v) { bytes.push_back(static_cast<uint8_t>(v)); }
-  void U16(uint32_t v) {
-    U8(v);
-    U8(v >> 8);
-  }
-  void U32(uint32_t v) {
-    U16(v);
-    U16(v >> 16);
-  }
-  void F32(float f) {
-    uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    U32(bits);
-  }
-  void Vec(const vec3& v) {
-    F32(v.x);
-    F32(v.y);
-    F32(v.z);
-  }
-};
-
 struct Polygon {
   uint32_t c[4];
   bool quad;
@@ -70,7 +48,7 @@ bool Polygons(const Mesh& mesh, std::vector<Polygon>& out) {
   return cursor == mesh.triCount;
 }
 
-void WriteVertex(Writer& out, const Mesh& mesh, uint32_t v) {
+void WriteVertex(ByteWriter& out, const Mesh& mesh, uint32_t v) {
   out.Vec(mesh.pos[v]);
   if (mesh.boneCount == 0) return;
   const uint8_t n = v < mesh.weightSlots ? mesh.weightCount[v] : 0;
@@ -122,7 +100,7 @@ bool SaveEM7(const Mesh& mesh, const char* path) {
     Log(LOG_ERROR, "EM7:can't write [%s]: %s", path, problem);
     return false;
   }
-  Writer out;
+  ByteWriter out;
   out.bytes.insert(out.bytes.end(), {'E', 'M', '7'});
   out.U32(mesh.vertCount);
   out.U32(static_cast<uint32_t>(polygons.size()));

@@ -4,13 +4,9 @@
 #include <cstring>
 
 #include "shell/scramble.h"
+#include "storage/bytes.h"
 
 namespace {
-void PutInt32(std::vector<uint8_t>* out, int32_t value) {
-  const uint32_t v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
 bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
@@ -22,22 +18,22 @@ bool IsTextEntry(const std::string& name) {
 }
 
 std::vector<uint8_t> BuildArchive(const std::vector<ArchiveEntry>& entries) {
-  std::vector<uint8_t> out;
+  ByteWriter out;
   for (const ArchiveEntry& e : entries) {
-    out.push_back('E');  // the tag's value is not interpreted
+    out.U8('E');  // the tag's value is not interpreted
     std::vector<uint8_t> name(e.name.begin(), e.name.end());
     name.push_back(0);
     const int32_t n = static_cast<int32_t>(name.size());
     Scramble(name.data(), n);
-    PutInt32(&out, n);
-    out.insert(out.end(), name.begin(), name.end());
+    out.U32(static_cast<uint32_t>(n));
+    out.bytes.insert(out.bytes.end(), name.begin(), name.end());
     std::vector<uint8_t> data = e.data;
     const int32_t s = static_cast<int32_t>(data.size());
     if (IsTextEntry(e.name)) Scramble(data.data(), s);
-    PutInt32(&out, s);
-    out.insert(out.end(), data.begin(), data.end());
+    out.U32(static_cast<uint32_t>(s));
+    out.bytes.insert(out.bytes.end(), data.begin(), data.end());
   }
-  return out;
+  return out.bytes;
 }
 
 bool ReadArchive(const std::vector<uint8_t>& image, std::vector<ArchiveEntry>* out,

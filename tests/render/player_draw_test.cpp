@@ -75,8 +75,8 @@ class PlayerDrawTest : public testing::Test {
   }
   void TearDown() override {
     std::memset(g_keys, 0, sizeof g_keys);
+    g_manager.Unload();  // the registry refers to the player's models
     delete player_;
-    g_manager.Unload();
     g_map.Reset();
   }
 

@@ -7,29 +7,10 @@
 #include "game/spline.h"
 #include "noise.h"
 #include "rig.h"
+#include "storage/bytes.h"
 
 namespace {
-struct ByteWriter {
-  std::vector<uint8_t> bytes;
-  void U8(uint32_t v) { bytes.push_back(static_cast<uint8_t>(v)); }
-  void U16(uint32_t v) {
-    U8(v);
-    U8(v >> 8);
-  }
-  void U32(uint32_t v) {
-    U16(v);
-    U16(v >> 16);
-  }
-  void Vec(const vec3& v) {
-    for (int i = 0; i < 3; ++i) {
-      uint32_t bits;
-      std::memcpy(&bits, &v[i], 4);
-      U32(bits);
-    }
-  }
-};
-
-struct ByteReader {
+struct VectorReader {
   const std::vector<uint8_t>& data;
   size_t at = 0;
   bool ok = true;
@@ -126,7 +107,7 @@ std::vector<uint8_t> EncodeSphereCol(const std::vector<CollisionEllipsoid>& shap
 bool DecodeSphereCol(const std::vector<uint8_t>& data, std::vector<CollisionEllipsoid>* shapes,
                      std::string* error) {
   shapes->clear();
-  ByteReader r{data};
+  VectorReader r{data};
   const uint32_t count = r.Uint(4);
   for (uint32_t i = 0; i < count && r.ok; ++i) {
     CollisionEllipsoid e;
