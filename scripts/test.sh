@@ -8,7 +8,7 @@ export SDL_AUDIODRIVER=dummy QH_NONINTERACTIVE=1
 bash scripts/setup.sh
 
 echo "== tests"
-(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 2)
+(cd build && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 2) | tee build/ctest.log
 
 echo "== tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 QH_BUILD_DIR=build-asan QH_CMAKE_ARGS="-DQH_SANITIZE=ON -DQH_BENCH=OFF" bash scripts/setup.sh
@@ -22,3 +22,8 @@ if [ -f scripts/fuzz-smoke.sh ]; then
   echo "== fuzz smoke"
   bash scripts/fuzz-smoke.sh
 fi
+
+# The suite's count once more, as the last line.
+total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' build/ctest.log | tail -n 1)
+failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' build/ctest.log | tail -n 1)
+echo "tests: $((total - failed)) passed, $failed failed"
