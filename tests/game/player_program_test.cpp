@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -74,8 +73,7 @@ std::vector<TracedFrame> RunProgram(int frames, const std::string& script,
   EXPECT_EQ(RunProgramHere(frames, extra, &output), 0) << output;
   if (out) *out = output;
   std::vector<TracedFrame> trace;
-  std::ifstream in("t.jsonl");
-  for (std::string line; std::getline(in, line);) trace.push_back(ParseFrame(line));
+  for (const std::string& line : ReadLines("t.jsonl")) trace.push_back(ParseFrame(line));
   EXPECT_EQ(trace.size(), static_cast<size_t>(frames));
   return trace;
 }

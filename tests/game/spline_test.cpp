@@ -10,14 +10,9 @@
 #include "geometry/model.h"
 #include "storage/archive_writer.h"
 #include "support/test_support.h"
+#include "support/vec_expect.h"
 
 namespace {
-void ExpectNear(const vec3& a, const vec3& b, float tol = 1e-5f) {
-  EXPECT_NEAR(a.x, b.x, tol);
-  EXPECT_NEAR(a.y, b.y, tol);
-  EXPECT_NEAR(a.z, b.z, tol);
-}
-
 // Two strands: one of three points on bone 4, one of two points on no bone.
 void Fill(CSpline& s) {
   ASSERT_TRUE(s.Resize(2, -1));

@@ -59,9 +59,7 @@ std::vector<std::string> RunStrands(int frames, const std::string& script,
   std::ofstream("input.script") << "0 cursor 160 120\n" << script;
   std::string output;
   EXPECT_EQ(RunProgramHere(frames, extra, &output), 0) << output;
-  std::vector<std::string> lines;
-  std::ifstream in("t.jsonl");
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  const std::vector<std::string> lines = ReadLines("t.jsonl");
   EXPECT_EQ(lines.size(), static_cast<size_t>(frames));
   return lines;
 }

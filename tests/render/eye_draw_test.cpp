@@ -50,9 +50,9 @@ std::vector<uint8_t> ReadRgb(const char* file) {
 
 // Position and yaw (degrees) of character 0 in the last line of a trace.
 bool FirstCharacter(const char* trace, vec3* position, float* yaw) {
-  std::ifstream in(trace);
-  std::string line, last;
-  while (std::getline(in, line)) last = line;
+  const std::vector<std::string> lines = ReadLines(trace);
+  if (lines.empty()) return false;
+  const std::string& last = lines.back();
   const size_t at = last.find("\"players\":[{\"position\":[");
   if (at == std::string::npos) return false;
   float roll, pitch;

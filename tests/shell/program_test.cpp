@@ -2,7 +2,6 @@
 // trace, scripted input, screenshots.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,12 +28,6 @@ std::vector<std::string> LogLines(const std::string& path) {
   return lines;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::ifstream in(path);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 }  // namespace
 
 TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {

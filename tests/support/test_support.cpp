@@ -70,6 +70,13 @@ bool ScratchDir::Write(const char* name, const void* data, size_t size) const {
   return std::fclose(f) == 0 && written;
 }
 
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
 int RunCommand(const std::string& command, std::string* out) {
   FILE* p = popen(command.c_str(), "r");
   if (!p) return -1;

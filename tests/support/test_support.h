@@ -55,6 +55,9 @@ class LogCapture {
   bool Contains(const std::string& text) const;
 };
 
+// The lines of a text file (a trace, say); empty when it can't be read.
+std::vector<std::string> ReadLines(const std::string& path);
+
 // Runs a shell command, returning its exit status; stdout goes to `out`.
 int RunCommand(const std::string& command, std::string* out = nullptr);
 
