@@ -5,11 +5,11 @@
 #include <new>
 #include <string>
 
+#include "core/growth.h"
+#include "core/log.h"
+#include "core/trace.h"
 #include "platform/audio.h"
 #include "platform/sysinfo.h"
-#include "shell/growth.h"
-#include "shell/harness.h"
-#include "shell/log.h"
 #include "storage/core.h"
 
 CBASS g_audio;

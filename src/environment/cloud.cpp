@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 
+#include "core/growth.h"
 #include "environment/noise.h"
 #include "platform/clock.h"
 #include "resources/manager.h"
-#include "shell/growth.h"
 
 SCloud g_cloud;
 

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <utility>
 
-#include "game/camera.h"
 #include "gl/extensions.h"
 #include "resources/manager.h"
 
@@ -37,7 +36,7 @@ void Sky::Init() {
   }
 }
 
-void Sky::Draw() {
+void Sky::Draw(const mat4& rotation) {
   sunDir = vec3(std::sin(sunAngle), 0, std::cos(sunAngle));
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -45,9 +44,6 @@ void Sky::Draw() {
   glDisable(GL_LIGHTING);
 
   glPushMatrix();
-  Camera atOrigin = g_camera;
-  atOrigin.position = vec3();
-  const mat4 rotation = atOrigin.ViewMatrix(g_camera.angles);
   glLoadIdentity();
   glLoadMatrixf(rotation.m);
   eyePos = vec3();

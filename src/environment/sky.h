@@ -6,6 +6,7 @@
 
 #include "geometry/model.h"
 #include "gl/shader.h"
+#include "math/mat4.h"
 #include "math/vec3.h"
 
 class Sky {
@@ -25,9 +26,10 @@ class Sky {
   // Needs an initialised manager and a current context.
   void Init();
 
-  // Draws the dome and the sun disc with the camera's rotation only. Leaves
-  // depth testing, texturing and face culling on and lighting off.
-  void Draw();
+  // Draws the dome and the sun disc around the eye with `rotation`, the
+  // camera's view matrix without its translation. Leaves depth testing,
+  // texturing and face culling on and lighting off.
+  void Draw(const mat4& rotation);
 
   // Deletes the program's objects; call while the context is current.
   void Release();

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "core/growth.h"
+#include "core/scramble.h"
 #include "resources/manager.h"
-#include "shell/growth.h"
-#include "shell/scramble.h"
 
 Sparkles g_sparkles;
 

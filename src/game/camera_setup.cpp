@@ -1,5 +1,6 @@
 #include "game/camera_setup.h"
 
+#include "core/trace.h"
 #include "game/camera.h"
 
 void SetUpCamera(int width, int height) {
@@ -11,14 +12,6 @@ void SetUpCamera(int width, int height) {
   g_camera.viewportW = width;
   g_camera.viewportH = height;
   g_camera.Update();
-}
-
-void FixCameraForRun(const HarnessOptions& options) {
-  if (!options.fixCamera) return;
-  const float* c = options.camera;
-  g_camera.position = vec3(c[0], c[1], c[2]);
-  g_camera.angles = vec3(c[3], c[4], c[5]);
-  g_camera.fov = kStartFov;
 }
 
 void WriteCameraTrace(std::string* out) {

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "game/spline.h"
+#include "game/trail.h"
 #include "geometry/model.h"
 #include "gl/shader.h"
 #include "math/mat4.h"
-#include "render/trail.h"
 
 // A unit sphere carried by a bone and stretched to an ellipsoid.
 struct SpherePlacement {

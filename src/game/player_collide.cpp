@@ -1,9 +1,9 @@
 // SPlayer::Collide: moving a character through the trees, the map and the
 // cloud, snapped to the ground while grounded, sliding while airborne.
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "environment/terrain.h"
 #include "game/player.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 namespace {
 // Asks the trees (in order), the map, then the cloud until `query` reports a

@@ -2,10 +2,10 @@
 #include <algorithm>
 
 #include "audio/bass.h"
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "game/player.h"
 #include "game/update.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 namespace {
 constexpr int kSpace = 32;

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/input_tables.h"
 #include "game/player.h"
-#include "shell/input.h"
 
 namespace {
 // Global rest matrix of `bone` from the current rest rotations and positions.

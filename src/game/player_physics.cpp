@@ -1,9 +1,9 @@
 // SPlayer::Physics and SPlayer::Orient: moving, banking and turning the body.
 #include <initializer_list>
 
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "game/player.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 void SPlayer::Physics(Model& map, Model* cloud) {
   const float dt = g_timer.frameTime;

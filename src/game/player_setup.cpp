@@ -5,14 +5,14 @@
 #include <cstring>
 #include <new>
 
+#include "core/growth.h"
+#include "core/log.h"
+#include "core/scramble.h"
 #include "environment/terrain.h"
 #include "game/player.h"
 #include "gl/extensions.h"
 #include "platform/clock.h"
 #include "resources/manager.h"
-#include "shell/growth.h"
-#include "shell/log.h"
-#include "shell/scramble.h"
 #include "storage/core.h"
 
 SPlayer* g_players = nullptr;

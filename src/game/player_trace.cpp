@@ -1,8 +1,8 @@
 // The characters' fields of each --trace line.
 #include <string>
 
+#include "core/trace.h"
 #include "game/player.h"
-#include "shell/harness.h"
 
 namespace {
 void TracePlayers(std::string* out) {

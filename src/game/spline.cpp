@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/growth.h"
+#include "core/log.h"
 #include "geometry/model.h"
-#include "shell/growth.h"
-#include "shell/log.h"
 #include "storage/bytes.h"
 #include "storage/core.h"
 

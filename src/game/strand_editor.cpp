@@ -7,11 +7,11 @@
 
 #include <cmath>
 
+#include "core/input_tables.h"
+#include "core/window_state.h"
 #include "game/camera.h"
 #include "game/player.h"
 #include "game/update.h"
-#include "shell/input.h"
-#include "shell/window.h"
 
 namespace {
 constexpr int kKeyDelete = 2;

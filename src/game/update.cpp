@@ -2,19 +2,19 @@
 
 #include <algorithm>
 
+#include "core/bench.h"
+#include "core/input_tables.h"
+#include "core/window_state.h"
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/player.h"
 #include "platform/window.h"
-#include "shell/app.h"
-#include "shell/harness.h"
-#include "shell/input.h"
-#include "shell/window.h"
 
 vec3 g_view;
 float g_camDist = 60.0f;
 float g_mouseDX = 0, g_mouseDY = 0;
 float g_mouseDXPrev = 0, g_mouseDYPrev = 0;
+bool g_freeLook = false;
 
 namespace {
 vec3 Radians(const vec3& degrees) {
@@ -106,7 +106,6 @@ void PlaceCamera(const SPlayer& player) {
 }
 
 void UpdateFrame(bool freeLook) {
-  if (KeyPressed('v')) ToggleVsync();
   if (!g_players || g_characterCount == 0) return;
 
   int cursorX = 0, cursorY = 0;

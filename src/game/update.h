@@ -11,11 +11,14 @@ extern float g_mouseDX;      // mouse look: this frame's turn in degrees; free v
 extern float g_mouseDY;      // mouse look: this frame's pitch in degrees; free view: cursor y
 extern float g_mouseDXPrev;  // the same one frame earlier
 extern float g_mouseDYPrev;
+extern bool g_freeLook;  // free view without the right button: a visible cursor, no mouse look
 
-// Once per frame with the g_freeLook of the previous update: "v", mouse look
-// or free view, "c" and "h", every character (separation, control, world
+// Once per frame with the g_freeLook of the previous update: mouse look or
+// free view, "c" and "h", every character (separation, control, world
 // bounds, physics against g_map and g_cloudModel), then the camera's angles,
-// position and field of view. Without characters only "v" is handled.
+// position and field of view; sets g_freeLook for the next frame. Without
+// characters nothing happens. ("v", the swap interval, is the spine's: it
+// owns the window.)
 void UpdateFrame(bool freeLook);
 
 // Places g_camera behind the controlled character's head at g_camDist along

@@ -33,8 +33,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/cstring.h"
 #include "math/vec3.h"
-#include "shell/cstring.h"
 
 // The keys of one bone: three lists, each a count and parallel value and time
 // arrays (times in frames, strictly increasing). Rotations are Euler angles

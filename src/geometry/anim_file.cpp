@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/growth.h"
+#include "core/log.h"
 #include "geometry/anim.h"
-#include "shell/growth.h"
-#include "shell/log.h"
 #include "storage/core.h"
 
 namespace {

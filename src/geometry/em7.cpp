@@ -40,8 +40,8 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "shell/growth.h"
-#include "shell/log.h"
+#include "core/growth.h"
+#include "core/log.h"
 #include "storage/core.h"
 
 namespace {

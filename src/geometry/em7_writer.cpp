@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/log.h"
 #include "geometry/em7.h"
-#include "shell/log.h"
 #include "storage/bytes.h"
 
 namespace {

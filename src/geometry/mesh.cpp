@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/growth.h"
+#include "core/log.h"
 #include "geometry/vertex_grid.h"
-#include "shell/growth.h"
-#include "shell/log.h"
 
 namespace {
 const char kSource[] = "inc\\Mesh";

@@ -15,8 +15,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/cstring.h"
 #include "math/vec3.h"
-#include "shell/cstring.h"
 
 class Mesh {
  public:

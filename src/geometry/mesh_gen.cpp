@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "core/growth.h"
+#include "core/log.h"
 #include "geometry/mesh.h"
-#include "shell/growth.h"
-#include "shell/log.h"
 
 namespace {
 // Both counts must fit the u32 fields; larger shapes fail like any

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/growth.h"
-#include "shell/log.h"
+#include "core/growth.h"
+#include "core/log.h"
 
 namespace {
 constexpr char kSource[] = "inc\\Model";

@@ -11,10 +11,10 @@
 #pragma once
 #include <cstdint>
 
+#include "core/cstring.h"
 #include "geometry/anim.h"
 #include "geometry/mesh.h"
 #include "math/quat.h"
-#include "shell/cstring.h"
 
 class TriangleIndex;
 

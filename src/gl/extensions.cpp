@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "core/log.h"
 #include "platform/window.h"
-#include "shell/log.h"
 
 bool g_hasGLSL = false;
 char* g_extSupported = nullptr;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/log.h"
 #include "gl/extensions.h"
 #include "platform/dialog.h"
-#include "shell/log.h"
 #include "storage/core.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/growth.h"
+#include "core/log.h"
+#include "core/sizetext.h"
+#include "core/window_state.h"
 #include "image/glyph_raster.h"
-#include "shell/growth.h"
-#include "shell/log.h"
-#include "shell/sizetext.h"
-#include "shell/window.h"
 
 CFontGL g_font;
 

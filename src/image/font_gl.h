@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/cstring.h"
 #include "image/glyph_layout.h"
-#include "shell/cstring.h"
 
 class CFontGL {
  public:

@@ -4,10 +4,10 @@
 
 #include <memory>
 
+#include "core/log.h"
 #include "image/jpeg.h"
 #include "image/texture_data.h"
 #include "image/tga.h"
-#include "shell/log.h"
 
 namespace {
 void BeginTexture(Texture& texture, uint32_t wrap, uint32_t filter) {

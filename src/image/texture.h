@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/cstring.h"
+#include "core/cstring.h"
 
 // One entry of the manager's texture table.
 struct Texture {

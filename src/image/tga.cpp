@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "shell/log.h"
+#include "core/log.h"
 #include "storage/core.h"
 
 namespace {

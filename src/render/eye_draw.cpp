@@ -1,14 +1,14 @@
 // SPlayer::DrawEye: one eyeball, its lid and the black lines around it.
 #include <GL/gl.h>
 
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "environment/sky.h"
 #include "game/camera.h"
 #include "game/player.h"
 #include "gl/extensions.h"
 #include "render/eyes.h"
 #include "resources/manager.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 namespace {
 constexpr int kShift = 10;  // key code of either Shift key

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/scramble.h"
 #include "game/player.h"
-#include "shell/scramble.h"
 
 namespace {
 mat4 Scale(float x, float y, float z) {

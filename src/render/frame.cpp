@@ -3,6 +3,9 @@
 #include <GL/gl.h>
 
 #include "audio/bass.h"
+#include "core/bench.h"
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "environment/cloud.h"
 #include "environment/sky.h"
 #include "environment/sparkles.h"
@@ -14,16 +17,12 @@
 #include "render/camera_gl.h"
 #include "render/pass_timer.h"
 #include "resources/manager.h"
-#include "shell/app.h"
-#include "shell/harness.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 Frustum g_frustum;
 vec3 g_lightDir(10, 10, 100);
 
 GlDrain::GlDrain() {
-  if (g_harness.benchEnabled()) glFinish();
+  if (BenchEnabled()) glFinish();
 }
 
 PassTimer::~PassTimer() {
@@ -106,7 +105,9 @@ void RenderFrame() {
   glLightfv(GL_LIGHT0, GL_POSITION, light);
   {
     PassTimer timer("render.sky");
-    g_sky.Draw();
+    Camera atOrigin = g_camera;  // the dome stays around the eye
+    atOrigin.position = vec3();
+    g_sky.Draw(atOrigin.ViewMatrix(g_camera.angles));
   }
   DrawScene();
   KeepMusicPlaying();

@@ -1,9 +1,9 @@
 // Manager::DrawModel: one model through client vertex arrays.
 #include <GL/gl.h>
 
+#include "core/timer.h"
 #include "render/frame.h"
 #include "resources/manager.h"
-#include "shell/timer.h"
 
 void Manager::BindTexture(uint32_t glName) {
   if (glName == boundTex) return;

@@ -3,7 +3,7 @@
 // the figure is the pass's drawing, not just its submission, even for a
 // pass inside another.
 #pragma once
-#include "shell/harness.h"
+#include "core/bench.h"
 
 // Waits for the queued GL work when --bench is on (and does nothing
 // otherwise); constructed before the timer's clock starts.

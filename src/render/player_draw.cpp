@@ -1,14 +1,15 @@
 // SPlayer::Draw: one character's part of the frame.
 #include <GL/gl.h>
 
+#include "core/bench.h"
+#include "core/input_tables.h"
+#include "core/timer.h"
 #include "game/camera.h"
 #include "game/player.h"
 #include "render/frame.h"
 #include "render/pass_timer.h"
+#include "render/trail_draw.h"
 #include "resources/manager.h"
-#include "shell/harness.h"
-#include "shell/input.h"
-#include "shell/timer.h"
 
 namespace {
 // The collision ellipsoids on the posed body, drawn with the eye's sphere.
@@ -40,7 +41,7 @@ void SPlayer::DrawTrail(bool active) {
   trail.Update(active, g_timer.frameTime);
   g_manager.BindTexture(trailTexture);
   glEnable(GL_TEXTURE_2D);
-  trail.Draw(g_camera.position);
+  DrawTrailRibbon(trail, g_camera.position);
 }
 
 void SPlayer::Draw() {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/growth.h"
+#include "core/log.h"
 #include "geometry/em7.h"
-#include "shell/growth.h"
-#include "shell/log.h"
 
 Manager g_manager;
 

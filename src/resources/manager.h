@@ -8,11 +8,11 @@
 #pragma once
 #include <cstdint>
 
+#include "core/cstring.h"
 #include "geometry/anim.h"
 #include "geometry/mesh.h"
 #include "geometry/model.h"
 #include "image/texture.h"
-#include "shell/cstring.h"
 
 class Manager {
  public:

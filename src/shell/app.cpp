@@ -3,10 +3,15 @@
 #include <GL/gl.h>
 
 #include "audio/bass.h"
+#include "core/bench.h"
+#include "core/log.h"
+#include "core/timer.h"
+#include "core/trace.h"
 #include "environment/cloud.h"
 #include "environment/sky.h"
 #include "environment/sparkles.h"
 #include "environment/terrain.h"
+#include "game/camera.h"
 #include "game/camera_setup.h"
 #include "game/player.h"
 #include "game/update.h"
@@ -19,13 +24,7 @@
 #include "resources/manager.h"
 #include "shell/harness.h"
 #include "shell/input.h"
-#include "shell/log.h"
-#include "shell/timer.h"
 #include "shell/window.h"
-
-bool g_freeLook = false;
-float g_zNear = 0.1f;
-float g_zFar = 5000.0f;
 
 void SetFixedGlState() {
   glClearColor(0, 0, 0, 0);
@@ -52,14 +51,22 @@ void AfterContext() {
   g_manager.RegisterTex(g_font.faceName.c_str(), g_font.texture);
 }
 
+// With --camera: the camera stays at the option's position and angles with
+// the start-up field of view, whatever the frame's update did.
+void FixCameraForRun(const HarnessOptions& options) {
+  if (!options.fixCamera) return;
+  const float* c = options.camera;
+  g_camera.position = vec3(c[0], c[1], c[2]);
+  g_camera.angles = vec3(c[3], c[4], c[5]);
+  g_camera.fov = kStartFov;
+}
+
 void Startup() {
   g_fullscreen = true;
   if (g_windowOptions.windowed) g_fullscreen = false;
   CreateGLWindow("QuietHarbour", g_width, g_height, g_fullscreen, AfterContext);
   PlatformShowCursor(false);
   SetFixedGlState();
-  g_zNear = 0.1f;
-  g_zFar = 5000.0f;
   g_audio.Reset();
   InitAudio();  // without a device the program goes on silent
 
@@ -112,13 +119,14 @@ int RunProgram() {
     g_timer.Tick();
     {
       BenchScope scope("update");
+      if (KeyPressed('v')) ToggleVsync();
       UpdateFrame(g_freeLook);
       FixCameraForRun(g_harness.options());
     }
     {
       BenchScope scope("render");
       RenderFrame();
-      if (g_harness.benchEnabled()) glFinish();  // measure the drawing, not the swap
+      if (BenchEnabled()) glFinish();  // measure the drawing, not the swap
     }
     g_harness.AfterRender(frame, g_timer.frameTime);
     {

@@ -1,8 +1,6 @@
 // The program's spine: start-up, the frame loop and shutdown.
 #pragma once
 
-extern bool g_freeLook;
-
 // The fixed GL state of start-up, which every frame starts from: depth test
 // (LEQUAL), front faces culled, lighting with light 0 and colour material,
 // texturing, additive blend function (blending off), smooth points.

@@ -3,13 +3,14 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "core/bench.h"
+#include "core/trace.h"
 #include "image/png_writer.h"
 #include "platform/clock.h"
 #include "platform/input.h"
@@ -20,15 +21,8 @@
 Harness g_harness;
 
 namespace {
-std::vector<TraceWriter>& TraceWriters() {
-  static std::vector<TraceWriter> writers;
-  return writers;
-}
-
-int64_t SteadyNanos() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+void CollectTiming(const char* phase, double seconds) {
+  g_harness.AddTiming(phase, seconds);
 }
 
 bool ParseLong(const char* s, long* out) {
@@ -207,6 +201,7 @@ bool Harness::Begin(const HarnessOptions& options, std::string* error) {
       return false;
     }
   }
+  SetBenchSink(options_.bench ? CollectTiming : nullptr);
   return true;
 }
 
@@ -239,7 +234,7 @@ void Harness::AfterRender(long frame, float dt) {
   if (trace_) {
     std::string line = "{\"frame\":" + std::to_string(frame) + ",\"dt\":";
     TraceNumber(&line, dt);
-    for (TraceWriter writer : TraceWriters()) writer(&line);
+    WriteTraceFields(&line);
     line += "}\n";
     std::fputs(line.c_str(), trace_);
   }
@@ -265,6 +260,7 @@ void Harness::AddTiming(const char* phase, double seconds) {
 }
 
 void Harness::End() {
+  SetBenchSink(nullptr);
   if (trace_) std::fclose(trace_);
   trace_ = nullptr;
   if (!shot_.empty()) {
@@ -284,31 +280,4 @@ void Harness::End() {
     }
     std::fflush(stdout);
   }
-}
-
-void RegisterTraceWriter(TraceWriter writer) {
-  TraceWriters().push_back(writer);
-}
-
-void TraceNumber(std::string* out, double value) {
-  char text[32];
-  if (!std::isfinite(value)) value = 0;  // JSON has no NaN or infinity
-  std::snprintf(text, sizeof text, "%.9g", value);
-  *out += text;
-}
-
-void TraceVec3(std::string* out, const float* xyz) {
-  *out += "[";
-  for (int i = 0; i < 3; ++i) {
-    if (i) *out += ",";
-    TraceNumber(out, xyz[i]);
-  }
-  *out += "]";
-}
-
-BenchScope::BenchScope(const char* phase)
-    : phase_(phase), start_(g_harness.benchEnabled() ? SteadyNanos() : 0) {}
-
-BenchScope::~BenchScope() {
-  if (g_harness.benchEnabled()) g_harness.AddTiming(phase_, (SteadyNanos() - start_) * 1e-9);
 }

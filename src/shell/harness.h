@@ -61,7 +61,6 @@ class Harness {
   void AfterRender(long frame, float dt);
 
   // Phase timings for --bench.
-  bool benchEnabled() const { return options_.bench; }
   void AddTiming(const char* phase, double seconds);
 
   const HarnessOptions& options() const { return options_; }
@@ -81,22 +80,3 @@ class Harness {
 };
 
 extern Harness g_harness;
-
-// Extra per-frame trace fields: each writer appends `,"name":value` to out.
-using TraceWriter = void (*)(std::string* out);
-void RegisterTraceWriter(TraceWriter writer);
-
-// JSON helpers for trace writers.
-void TraceNumber(std::string* out, double value);
-void TraceVec3(std::string* out, const float* xyz);
-
-// Times a scope into a --bench phase (no cost when --bench is off).
-class BenchScope {
- public:
-  explicit BenchScope(const char* phase);
-  ~BenchScope();
-
- private:
-  const char* phase_;
-  int64_t start_;
-};

@@ -4,12 +4,6 @@
 
 #include "platform/input.h"
 
-uint8_t g_keys[255];
-uint8_t g_keysPrev[255];
-bool g_mouseLeft, g_mouseRight;
-bool g_mouseLeftPrev, g_mouseRightPrev;
-int32_t g_wheel;
-
 namespace {
 int KeyToCode(int vk) {
   switch (vk) {

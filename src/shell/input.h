@@ -1,14 +1,8 @@
-// The input tables every frame reads: held keys by key code, the previous
-// frame's, the mouse buttons and the wheel step. "Pressed" means held now and
-// not in the previous frame.
+// Filling the input tables: key translation and the end-of-frame sampling.
 #pragma once
 #include <cstdint>
 
-extern uint8_t g_keys[255];
-extern uint8_t g_keysPrev[255];
-extern bool g_mouseLeft, g_mouseRight;
-extern bool g_mouseLeftPrev, g_mouseRightPrev;
-extern int32_t g_wheel;
+#include "core/input_tables.h"
 
 // Key code of a Windows virtual key: letters give lower case, or upper case
 // with Shift; the named keys go through the key table (Insert 1, Delete 2,
@@ -21,9 +15,3 @@ uint8_t TranslateKey(int vk, bool shiftHeld);
 // End-of-frame sampling: moves this frame's tables to the previous ones,
 // clears the wheel step and polls every virtual key 0..254.
 void SampleInput();
-
-// True when the key with this code is held now and was not held in the
-// previous frame.
-inline bool KeyPressed(int code) {
-  return g_keys[code] && !g_keysPrev[code];
-}

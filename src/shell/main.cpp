@@ -2,12 +2,12 @@
 #include <cstdio>
 #include <string>
 
+#include "core/log.h"
+#include "core/timer.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "shell/app.h"
 #include "shell/harness.h"
-#include "shell/log.h"
-#include "shell/timer.h"
 #include "shell/window.h"
 
 int main(int argc, char** argv) {

@@ -5,18 +5,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/log.h"
+#include "core/sizetext.h"
 #include "gl/extensions.h"
 #include "platform/sysinfo.h"
 #include "platform/window.h"
 #include "shell/input.h"
-#include "shell/log.h"
-#include "shell/sizetext.h"
 
-int32_t g_width, g_height;
-bool g_active = true;
-bool g_fullscreen = true;
-bool g_vsync = false;
-bool g_closeRequested = false;
 WindowOptions g_windowOptions;
 
 namespace {

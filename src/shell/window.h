@@ -1,12 +1,8 @@
-// The window, its GL context and the window globals.
+// The window and its GL context; keeps the window globals current.
 #pragma once
 #include <cstdint>
 
-extern int32_t g_width, g_height;
-extern bool g_active;
-extern bool g_fullscreen;
-extern bool g_vsync;
-extern bool g_closeRequested;
+#include "core/window_state.h"
 
 // How the run harness overrides the window (defaults: the desktop size,
 // full-screen).

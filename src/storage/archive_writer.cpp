@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 #include "storage/bytes.h"
 
 namespace {

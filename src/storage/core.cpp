@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string>
 
+#include "core/cstring.h"
+#include "core/log.h"
+#include "core/scramble.h"
 #include "platform/dialog.h"
-#include "shell/cstring.h"
-#include "shell/log.h"
-#include "shell/scramble.h"
 
 namespace {
 std::string g_archivePath = "brookfield.core";

@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/log_decode.h"
 #include "platform/audio.h"
-#include "shell/log_decode.h"
 #include "storage/archive_writer.h"
 #include "support/small_world.h"
 #include "support/test_support.h"

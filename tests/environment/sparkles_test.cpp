@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 #include "support/gl_context.h"
 #include "support/vec_expect.h"
 

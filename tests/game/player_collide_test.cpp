@@ -2,10 +2,10 @@
 // that stops or slides, the longer-slide rule, character 3's surface search.
 #include <gtest/gtest.h>
 
+#include "core/timer.h"
 #include "environment/terrain.h"
 #include "game/player.h"
 #include "shell/input.h"
-#include "shell/timer.h"
 #include "support/test_character.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The clip state machine and the player's input (SPlayer::Control).
 #include <gtest/gtest.h>
 
+#include "core/timer.h"
 #include "game/player.h"
 #include "game/update.h"
 #include "shell/input.h"
-#include "shell/timer.h"
 #include "support/test_character.h"
 
 namespace {

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 
+#include "core/timer.h"
 #include "environment/terrain.h"
 #include "game/player.h"
 #include "game/update.h"
 #include "shell/input.h"
-#include "shell/timer.h"
 #include "support/test_character.h"
 
 namespace {

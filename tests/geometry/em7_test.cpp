@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/growth.h"
+#include "core/growth.h"
 #include "storage/core.h"
 #include "support/mesh_reference.h"
 #include "support/test_support.h"

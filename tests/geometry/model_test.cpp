@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/growth.h"
+#include "core/growth.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 

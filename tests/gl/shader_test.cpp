@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/scramble.h"
 #include "gl/extensions.h"
-#include "shell/scramble.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/sizetext.h"
 #include "platform/window.h"
-#include "shell/sizetext.h"
 #include "shell/window.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 #include "storage/core.h"
 #include "support/libjpeg_codec.h"
 #include "support/test_support.h"

@@ -6,8 +6,8 @@
 
 #include <cmath>
 
+#include "core/scramble.h"
 #include "game/player.h"
-#include "shell/scramble.h"
 #include "support/test_character.h"
 #include "support/vec_expect.h"
 

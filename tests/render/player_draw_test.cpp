@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/timer.h"
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/player.h"
@@ -18,7 +19,6 @@
 #include "resources/manager.h"
 #include "shell/app.h"
 #include "shell/input.h"
-#include "shell/timer.h"
 #include "support/gl_context.h"
 #include "support/small_world.h"
 #include "support/test_character.h"

@@ -1,4 +1,5 @@
-#include "render/trail.h"
+#include "game/trail.h"
+#include "render/trail_draw.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/growth.h"
 #include "geometry/em7.h"
-#include "shell/growth.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
 

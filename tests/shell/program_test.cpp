@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/log_decode.h"
+#include "core/log_decode.h"
 #include "storage/archive_writer.h"
 #include "support/small_world.h"
 #include "support/test_support.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 #include "storage/archive_writer.h"
 #include "support/test_support.h"
 

@@ -3,12 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/growth.h"
+#include "core/timer.h"
 #include "environment/terrain.h"
 #include "game/update.h"
 #include "geometry/em7.h"
-#include "shell/growth.h"
 #include "shell/input.h"
-#include "shell/timer.h"
 #include "support/byte_builder.h"
 
 namespace {

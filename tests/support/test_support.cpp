@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "shell/log.h"
+#include "core/log.h"
 #include "storage/core.h"
 
 TempDir::TempDir(bool enter) {

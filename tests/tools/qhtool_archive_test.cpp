@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 #include "storage/archive_writer.h"
 #include "storage/core.h"
 #include "support/test_support.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "shell/growth.h"
+#include "core/growth.h"
 
 namespace {
 // Ground clips carry the body this much lower than the bind pose (where the

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "content.h"
-#include "shell/log.h"
+#include "core/log.h"
 
 namespace {
 void PrintProblem(int level, const char* line, void*) {

@@ -1,7 +1,7 @@
 #include "mesh_build.h"
 
+#include "core/growth.h"
 #include "rig.h"
-#include "shell/growth.h"
 
 uint32_t MeshBuild::Add(const vec3& p, float u, float v) {
   pos.push_back(p);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "commands.h"
-#include "shell/log.h"
+#include "core/log.h"
 #include "storage/archive_writer.h"
 
 bool LooksLikeJpeg(const uint8_t* head, size_t headSize) {

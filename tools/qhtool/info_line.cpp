@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "commands.h"
+#include "core/log.h"
 #include "game/spline.h"
-#include "shell/log.h"
 
 namespace {
 bool Sniff(const char* path, const uint8_t* head, size_t headSize) {

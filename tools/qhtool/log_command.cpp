@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "commands.h"
-#include "shell/log_decode.h"
+#include "core/log_decode.h"
 #include "storage/archive_writer.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "commands.h"
-#include "shell/log.h"
+#include "core/log.h"
 
 namespace {
 struct Command {

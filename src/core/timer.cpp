@@ -1,7 +1,7 @@
-#include "shell/timer.h"
+#include "core/timer.h"
 
+#include "core/log.h"
 #include "platform/clock.h"
-#include "shell/log.h"
 
 Timer g_timer;
 

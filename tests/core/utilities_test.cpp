@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/cstring.h"
-#include "shell/growth.h"
-#include "shell/sizetext.h"
+#include "core/cstring.h"
+#include "core/growth.h"
+#include "core/sizetext.h"
 #include "support/test_support.h"
 
 TEST(SizeToText, PartsAreJoinedAndEmptyPartsLeftOut) {

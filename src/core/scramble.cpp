@@ -1,4 +1,4 @@
-#include "shell/scramble.h"
+#include "core/scramble.h"
 
 uint32_t g_randState = 1;
 

@@ -1,4 +1,4 @@
-#include "shell/timer.h"
+#include "core/timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
-#include "shell/log.h"
+#include "core/log.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "core/log_decode.h"
+#include "core/scramble.h"
 #include "platform/clock.h"
-#include "shell/log_decode.h"
-#include "shell/scramble.h"
 #include "storage/archive_writer.h"
 #include "support/test_support.h"
 

@@ -1,11 +1,11 @@
-#include "shell/log.h"
+#include "core/log.h"
 
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/scramble.h"
 #include "platform/clock.h"
-#include "shell/scramble.h"
 
 CLog g_log;
 

@@ -1,8 +1,8 @@
-#include "shell/growth.h"
+#include "core/growth.h"
 
 #include <cstdlib>
 
-#include "shell/log.h"
+#include "core/log.h"
 
 void LogGrowthFailure(int64_t count, size_t elementSize, const char* source, int line,
                       const char* method) {

@@ -1,4 +1,4 @@
-#include "shell/scramble.h"
+#include "core/scramble.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "shell/log_decode.h"
+#include "core/log_decode.h"
 
-#include "shell/scramble.h"
+#include "core/scramble.h"
 
 namespace {
 bool LooksLikeLine(const std::string& s) {

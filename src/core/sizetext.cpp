@@ -1,4 +1,4 @@
-#include "shell/sizetext.h"
+#include "core/sizetext.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,11 +1,11 @@
-#include "shell/cstring.h"
+#include "core/cstring.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/growth.h"
+#include "core/growth.h"
 
 cstring::~cstring() {
   std::free(data);

@@ -1,6 +1,6 @@
 // The ribbon a character drags behind its body while it runs or flies fast:
-// a uniform cubic B-spline through 20 points, drawn as a camera-facing,
-// additively blended strip that fades along the ribbon and over time.
+// a uniform cubic B-spline through 20 points that fades along the ribbon and
+// over time. Drawing it is the renderer's (render/trail_draw.h).
 #pragma once
 #include <cstdint>
 
@@ -18,9 +18,6 @@ class Trail {
   // on the body's centre at full opacity; the second-to-last fade value
   // times the shifts (4 per second at full opacity).
   void Update(bool active, float dt);
-
-  // Draws the strip facing `eye`; segments with a negative fade are skipped.
-  void Draw(const vec3& eye) const;
 
   // Per-point opacity (the first float of each point's record).
   float fade(int i) const { return spline.aux1[0][i].x; }

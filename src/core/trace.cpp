@@ -1,0 +1,36 @@
+#include "core/trace.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+std::vector<TraceWriter>& TraceWriters() {
+  static std::vector<TraceWriter> writers;
+  return writers;
+}
+}  // namespace
+
+void RegisterTraceWriter(TraceWriter writer) {
+  TraceWriters().push_back(writer);
+}
+
+void WriteTraceFields(std::string* out) {
+  for (TraceWriter writer : TraceWriters()) writer(out);
+}
+
+void TraceNumber(std::string* out, double value) {
+  char text[32];
+  if (!std::isfinite(value)) value = 0;  // JSON has no NaN or infinity
+  std::snprintf(text, sizeof text, "%.9g", value);
+  *out += text;
+}
+
+void TraceVec3(std::string* out, const float* xyz) {
+  *out += "[";
+  for (int i = 0; i < 3; ++i) {
+    if (i) *out += ",";
+    TraceNumber(out, xyz[i]);
+  }
+  *out += "]";
+}
