@@ -10,6 +10,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   libpng-dev libjpeg-dev libmp3lame-dev
   googletest libgtest-dev libbenchmark-dev
+  libtinygltf-dev
   xvfb xauth
 )
 missing=()
