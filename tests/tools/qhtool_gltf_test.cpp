@@ -58,10 +58,19 @@ std::string Qhtool(const std::string& arguments, int* status, const std::string&
   return out;
 }
 
-// A two-bone strip, 1 wide and 2 tall up glTF's +Y, facing +Z, red: "root"
-// at its foot and "neck2" at mid-height, which the animation "bend" turns
-// 45 degrees about +Z at 0.5 s and back at `end` s. `extra` vertices more
-// are claimed than stored.
+// The Khronos validator's report on the files (status 0: no errors).
+std::string Validate(const std::string& files, int* status) {
+  std::string report;
+  *status =
+      RunCommand("node " + std::string(QH_SOURCE_DIR) + "/scripts/validate-gltf.js --validator " +
+                     QH_BINARY_DIR + "/gltf-validator" + files + " 2>&1",
+                 &report);
+  return report;
+}
+
+// A two-bone strip (joints first, inverse binds in accessor 0), 1 wide and 2 tall up glTF's +Y,
+// facing +Z, red: "root" at its foot and "neck2" at mid-height, which the animation "bend" turns 45
+// degrees about +Z at 0.5 s and back at `end` s. `extra` vertices more are claimed than stored.
 void WriteStrip(const std::string& file, float end, int extra) {
   ByteWriter bin;
   std::string views, accessors;
@@ -78,6 +87,10 @@ void WriteStrip(const std::string& file, float end, int extra) {
     accessors += text;
     from = bin.bytes.size();
   };
+  for (float y : {0.0f, -1.0f})
+    for (float m : {1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, y, 0.f, 1.f})
+      bin.F32(m);
+  accessor(5126, "MAT4", 2, "");
   for (int v = 0; v < 6; ++v) bin.Vec(vec3(v % 2 - 0.5f, static_cast<float>(v / 2), 0));
   accessor(5126, "VEC3", 6 + extra, ",\"min\":[-0.5,0,0],\"max\":[0.5,2,0]");
   for (int i : {0, 1, 2, 2, 1, 3, 2, 3, 4, 4, 3, 5}) bin.U16(i);
@@ -87,10 +100,6 @@ void WriteStrip(const std::string& file, float end, int extra) {
   for (int v = 0; v < 6; ++v)
     for (float w : {v / 2 == 1 ? 0.5f : 1.0f, v / 2 == 1 ? 0.5f : 0.0f, 0.0f, 0.0f}) bin.F32(w);
   accessor(5126, "VEC4", 6, "");
-  for (float y : {0.0f, -1.0f})
-    for (float m : {1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 0.f, 1.f, 0.f, 0.f, y, 0.f, 1.f})
-      bin.F32(m);
-  accessor(5126, "MAT4", 2, "");
   for (float t : {0.0f, 0.5f, end}) bin.F32(t);
   accessor(5126, "SCALAR", 3, ",\"min\":[0],\"max\":[" + std::to_string(end) + "]");
   const float s = std::sin(0.3926991f), c = std::cos(0.3926991f);
@@ -98,13 +107,13 @@ void WriteStrip(const std::string& file, float end, int extra) {
   accessor(5126, "VEC4", 3, "");
   ASSERT_TRUE(WriteWholeFile(file + ".bin", bin.bytes));
   const std::string json =
-      R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0,1]}],)"
-      R"("nodes":[{"name":"strip","mesh":0,"skin":0},{"name":"root","children":[2]},)"
-      R"({"name":"neck2","translation":[0,1,0]}],"meshes":[{"primitives":[{"attributes":)"
-      R"({"POSITION":0,"JOINTS_0":2,"WEIGHTS_0":3},"indices":1,"material":0}]}],)"
+      R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[2,0]}],)"
+      R"("nodes":[{"name":"root","children":[1]},{"name":"neck2","translation":[0,1,0]},)"
+      R"({"name":"strip","mesh":0,"skin":0}],"meshes":[{"primitives":[{"attributes":)"
+      R"({"POSITION":1,"JOINTS_0":3,"WEIGHTS_0":4},"indices":2,"material":0}]}],)"
       R"("materials":[{"pbrMetallicRoughness":{"baseColorFactor":[1,0,0,1]}}],)"
-      R"("skins":[{"joints":[1,2],"inverseBindMatrices":4}],"animations":[{"name":"bend",)"
-      R"("samplers":[{"input":5,"output":6}],"channels":[{"sampler":0,"target":{"node":2,)"
+      R"("skins":[{"joints":[0,1],"inverseBindMatrices":0}],"animations":[{"name":"bend",)"
+      R"("samplers":[{"input":5,"output":6}],"channels":[{"sampler":0,"target":{"node":1,)"
       R"("path":"rotation"}}]}],"buffers":[{"uri":")" +
       file + ".bin\",\"byteLength\":" + std::to_string(bin.bytes.size()) + "}],\"bufferViews\":[" +
       views + "],\"accessors\":[" + accessors + "]}";
@@ -122,8 +131,7 @@ TEST(QhtoolGltf, GeneratedContentRoundTripsAndValidates) {
                {"tree", false},
                {"map2", false},
                {"tree_map", false}};
-  std::string validate = "node " + std::string(QH_SOURCE_DIR) + "/scripts/validate-gltf.js" +
-                         " --validator " + std::string(QH_BINARY_DIR) + "/gltf-validator";
+  std::string files;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.model);
     std::string arguments = std::string("export 'bin\\") + c.model + ".Model' --archive " +
@@ -133,7 +141,7 @@ TEST(QhtoolGltf, GeneratedContentRoundTripsAndValidates) {
     int status;
     std::string out = Qhtool(arguments, &status);
     ASSERT_EQ(status, 0) << out;
-    validate += std::string(" ") + c.model + ".glb";
+    files += std::string(" ") + c.model + ".glb";
     out = Qhtool(std::string("import ") + c.model + ".glb --out out", &status);
     ASSERT_EQ(status, 0) << out;
     EXPECT_EQ(out.find("missing"), std::string::npos) << out;
@@ -183,8 +191,9 @@ TEST(QhtoolGltf, GeneratedContentRoundTripsAndValidates) {
       EXPECT_LE(worst, 1e-3f * radius);
     }
   }
-  std::string report;
-  EXPECT_EQ(RunCommand(validate + " 2>&1", &report), 0) << report;
+  int status;
+  const std::string report = Validate(files, &status);
+  EXPECT_EQ(status, 0) << report;
   for (const Case& c : cases)
     EXPECT_NE(report.find(std::string(c.model) + ".glb: 0 errors"), std::string::npos) << report;
 }
@@ -193,7 +202,7 @@ TEST(QhtoolGltf, HandWrittenStripImportsAndIsDrawnFromLooseFiles) {
   TempDir dir(true);
   WriteStrip("strip", 1.0f, 0);
   int status;
-  std::string out = Qhtool("import strip.gltf --out run --scale 2", &status);
+  std::string out = Qhtool("import strip.gltf --out run --scale 2 --name ribbon", &status);
   ASSERT_EQ(status, 0) << out;
   for (const char* bone : {"Reye", "Leye", "neck1", "head"})
     EXPECT_NE(out.find(std::string("missing bone ") + bone + " "), std::string::npos) << out;
@@ -202,7 +211,7 @@ TEST(QhtoolGltf, HandWrittenStripImportsAndIsDrawnFromLooseFiles) {
   for (const char* clip : kClips)
     EXPECT_NE(out.find(std::string("missing clip ") + clip + " "), std::string::npos) << out;
 
-  Body body(dir.File("run/bin/strip.Model"));
+  Body body(dir.File("run/bin/ribbon.Model"));
   ASSERT_TRUE(body.loaded);
   const Mesh& m = body.mesh;
   ASSERT_EQ(m.vertCount, 6u);
@@ -218,9 +227,25 @@ TEST(QhtoolGltf, HandWrittenStripImportsAndIsDrawnFromLooseFiles) {
   EXPECT_LT(length(body.Pose(6)[5] - vec3(0, -0.7071068f, 4.1213203f)), 1e-4f);
   EXPECT_LT(length(body.Pose(11)[5] - vec3(0, 1, 4)), 1e-4f);
 
+  // Exported again from loose files alone, with a TGA for its texture.
+  body.mesh.texName[0].assign("red.tga");
+  ASSERT_TRUE(SaveEM7(body.mesh, "run/bin/tga.Model"));
+  std::vector<uint8_t> tga(30, 0);
+  tga[2] = tga[12] = tga[14] = 2;
+  tga[16] = 24;
+  for (int i = 20; i < 30; i += 3) tga[i] = 255;  // blue, green, red
+  ASSERT_TRUE(WriteWholeFile("run/red.tga", tga));
+  out = Qhtool("export 'bin\\tga.Model' --clip 'bin\\bend.Anim' --out ../tga.glb", &status, "run");
+  ASSERT_EQ(status, 0) << out;
+  std::vector<uint8_t> glb;
+  ASSERT_TRUE(ReadWholeFile("tga.glb", &glb));
+  EXPECT_NE(std::string(glb.begin(), glb.end()).find("\"image/png\""), std::string::npos);
+  out = Validate(" tga.glb", &status);
+  EXPECT_EQ(status, 0) << out;
+
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display (run under xvfb-run)";
   // No archive in the folder: qhtool view reads the loose files alone.
-  out = Qhtool("view 'bin\\strip.Model' --clip 'bin\\bend.Anim' --time 6 --size 128 --out v.png",
+  out = Qhtool("view 'bin\\ribbon.Model' --clip 'bin\\bend.Anim' --time 6 --size 128 --out v.png",
                &status, "run");
   ASSERT_EQ(status, 0) << out;
   const std::vector<uint8_t> rgb = ReadPngRgb("run/v.png", 128, 128);
@@ -248,7 +273,7 @@ TEST(QhtoolGltf, RefusesWhatTheFormatsCantHoldAndWritesNothing) {
   } cases[] = {
       {"import joints.gltf --out o", "256 joints: a model numbers its bones in one byte"},
       {"import long.gltf --out o", "bend: it lasts 70001 frames at 10 a second; a clip holds"},
-      {"import past.gltf --out o", "accessor 0 runs past its buffer"},
+      {"import past.gltf --out o", "accessor 1 runs past its buffer"},
       {"import long.gltf --out o --scale -1", "usage: qhtool import"},
       {"export 'bin\\tree.Model' --clip 'bin\\hwalk.Anim' --out t.glb" + archive,
        "a model without bones plays no clips"},
