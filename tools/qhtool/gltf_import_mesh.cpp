@@ -100,9 +100,10 @@ bool AddVertices(const tinygltf::Model& gltf, const NodeTree& tree, const Skelet
     if (joints.empty() || weights.empty()) break;
     for (size_t v = 0; v < count; ++v)
       for (int k = 0; k < 4; ++k) {
-        const size_t j = static_cast<size_t>(joints[v * 4 + k]);
+        const float j = joints[v * 4 + k];
         if (weights[v * 4 + k] <= 0) continue;
-        if (j >= jointMatrix.size()) return *why = "a vertex names a missing joint", false;
+        if (!(j >= 0 && j < jointMatrix.size()))
+          return *why = "a vertex names a missing joint", false;
         influences[v].emplace_back(static_cast<int>(j), weights[v * 4 + k]);
       }
   }
