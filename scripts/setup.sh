@@ -10,8 +10,12 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   libpng-dev libjpeg-dev libmp3lame-dev
   googletest libgtest-dev libbenchmark-dev
+  libtinygltf-dev
   xvfb xauth
 )
+# Node.js runs the Khronos glTF validator in the tests. A Node.js from
+# elsewhere (NodeSource) brings its own npm and conflicts with Debian's.
+command -v npm > /dev/null 2>&1 || packages+=(nodejs npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -24,6 +28,11 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build=${QH_BUILD_DIR:-build}
+validator="$build/gltf-validator"
+if [ ! -f "$validator/node_modules/gltf-validator/package.json" ]; then
+  echo "setup: installing the Khronos glTF validator into $validator"
+  npm install --prefix "$validator" --no-audit --no-fund --silent gltf-validator@2.0.0-dev.3.10
+fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${QH_CMAKE_ARGS:-} > "$build.configure.log" 2>&1 \
   || { cat "$build.configure.log"; exit 1; }
 cmake --build "$build" -j "$(nproc)"

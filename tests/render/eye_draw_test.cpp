@@ -2,7 +2,6 @@
 // camera on a character's face, with and without "u" held, and a clean log
 // while every eye and drawing key is used.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -31,21 +30,6 @@ bool RunWorld(int frames, const std::string& script, const std::string& extra, s
       " --windowed --size 320x240 --fixed-dt 0.02 --script input.script --frames " +
       std::to_string(frames) + " " + extra + " 2>&1";
   return RunCommand(command, out) == 0;
-}
-
-// RGB pixels of a PNG, top row first; empty when it can't be read.
-std::vector<uint8_t> ReadRgb(const char* file) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  std::vector<uint8_t> rgb;
-  if (!png_image_begin_read_from_file(&image, file)) return rgb;
-  image.format = PNG_FORMAT_RGB;
-  rgb.resize(PNG_IMAGE_SIZE(image));
-  if (image.width != kWidth || image.height != kHeight ||
-      !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
-    rgb.clear();
-  png_image_free(&image);
-  return rgb;
 }
 
 // Position and yaw (degrees) of character 0 in the last line of a trace.
@@ -80,7 +64,8 @@ TEST(EyeDraw, HeldUWidensTheEyesOfTheFaceInViewAndNothingElse) {
   ASSERT_TRUE(RunWorld(150, "", std::string(camera) + " --screenshot plain.png", &out)) << out;
   ASSERT_TRUE(RunWorld(150, "0 key u down\n", std::string(camera) + " --screenshot wide.png", &out))
       << out;
-  const std::vector<uint8_t> plain = ReadRgb("plain.png"), wide = ReadRgb("wide.png");
+  const std::vector<uint8_t> plain = ReadPngRgb("plain.png", kWidth, kHeight),
+                             wide = ReadPngRgb("wide.png", kWidth, kHeight);
   ASSERT_EQ(plain.size(), static_cast<size_t>(kWidth * kHeight * 3));
   ASSERT_EQ(wide.size(), plain.size());
   int changed = 0, outside = 0;

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -87,6 +88,20 @@ int RunCommand(const std::string& command, std::string* out) {
   const int status = pclose(p);
   if (out) *out = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<uint8_t> ReadPngRgb(const std::string& file, int width, int height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> rgb;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return rgb;
+  image.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  if (static_cast<int>(image.width) != width || static_cast<int>(image.height) != height ||
+      !png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr))
+    rgb.clear();
+  png_image_free(&image);
+  return rgb;
 }
 
 std::string BinaryPath(const char* name) {

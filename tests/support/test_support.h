@@ -58,6 +58,10 @@ class LogCapture {
 // The lines of a text file (a trace, say); empty when it can't be read.
 std::vector<std::string> ReadLines(const std::string& path);
 
+// RGB pixels of a PNG, top row first; empty when it can't be read or isn't
+// width x height.
+std::vector<uint8_t> ReadPngRgb(const std::string& file, int width, int height);
+
 // Runs a shell command, returning its exit status; stdout goes to `out`.
 int RunCommand(const std::string& command, std::string* out = nullptr);
 

@@ -20,3 +20,16 @@ bool LoadJpegFile(const char* path, JpegDecoder& decoder, char* reason, size_t r
 // Reads the TGA file at `path`. False, with the reader's log message as the
 // reason, when it is refused.
 bool LoadTgaFile(const char* path, TgaImage& image, char* reason, size_t reasonSize);
+
+// A decoded picture, rows top first, 3 or 4 bytes per pixel.
+struct DecodedPicture {
+  int width = 0;
+  int height = 0;
+  int components = 0;
+  std::vector<uint8_t> pixels;
+};
+
+// A JPEG or TGA file (by its content, or a ".tga" name) decoded by the
+// program's own readers and turned top row first (TGA grey becomes RGB).
+// False with a one-line reason when it is neither or is refused.
+bool DecodePicture(const char* path, DecodedPicture& picture, char* reason, size_t reasonSize);

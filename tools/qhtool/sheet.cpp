@@ -13,7 +13,7 @@
 
 #include "commands.h"
 #include "image/png_writer.h"
-#include "storage/core.h"
+#include "lookup.h"
 #include "view_render.h"
 
 namespace {
@@ -37,7 +37,7 @@ bool ReadTiles(const char* path, std::vector<Tile>* tiles) {
 int Sheet(int argc, char** argv) {
   const char* list = nullptr;
   const char* out = nullptr;
-  const char* archive = "brookfield.core";
+  const char* archive = nullptr;
   int tile = 256, columns = 6;
   for (int i = 0; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -62,11 +62,7 @@ int Sheet(int argc, char** argv) {
         "FILE.png");
   std::vector<Tile> tiles;
   if (!ReadTiles(list, &tiles) || tiles.empty()) return Fail("no tiles in %s", list);
-  if (FILE* f = std::fopen(archive, "rb"))
-    std::fclose(f);
-  else
-    return Fail("can't open %s", archive);
-  CoreSetArchivePath(archive);
+  if (!ChooseArchive(archive)) return 1;
   if (!OpenViewWindow(tile)) return Fail("no display for rendering");
 
   const int rows = (static_cast<int>(tiles.size()) + columns - 1) / columns;

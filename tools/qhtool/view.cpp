@@ -5,7 +5,7 @@
 
 #include "commands.h"
 #include "image/png_writer.h"
-#include "storage/core.h"
+#include "lookup.h"
 #include "view_render.h"
 
 namespace {
@@ -16,15 +16,11 @@ constexpr const char* kUsage =
 int View(int argc, char** argv) {
   ViewOptions o;
   const char* out = nullptr;
-  const char* archive = "brookfield.core";
+  const char* archive = nullptr;
   int size = 384;
   if (!ParseViewOptions(argc, argv, &o, &out, &archive, &size) || !out || size < 16 || size > 4096)
     return Fail("usage: qhtool view %s", kUsage);
-  if (FILE* f = std::fopen(archive, "rb"))
-    std::fclose(f);
-  else
-    return Fail("can't open %s", archive);
-  CoreSetArchivePath(archive);
+  if (!ChooseArchive(archive)) return 1;
   if (!OpenViewWindow(size)) return Fail("no display for rendering");
   std::vector<uint8_t> rgb;
   std::string error;

@@ -9,9 +9,9 @@
 
 #include "geometry/model.h"
 #include "image/font_gl.h"
+#include "lookup.h"
 #include "platform/window.h"
 #include "resources/manager.h"
-#include "storage/core.h"
 #include "strands.h"
 
 namespace {
@@ -56,22 +56,12 @@ void DrawEyes(Model& body, Model& eye, const char* texture) {
   glEnable(GL_CULL_FACE);
 }
 
-bool ReadEntry(const char* name, std::vector<uint8_t>* out) {
-  const int32_t size = CWsize(name, "rb", true);
-  FILE* f = size > 0 ? CoreOpen(name, "rb", true) : nullptr;
-  if (!f) return false;
-  out->resize(static_cast<size_t>(size));
-  const bool ok = std::fread(out->data(), 1, out->size(), f) == out->size();
-  std::fclose(f);
-  return ok;
-}
-
 // The strands at rest, carried by their bones, as thick lines.
 bool DrawStrands(const Model& body, const char* file) {
   std::vector<uint8_t> data;
   std::vector<LineStrand> strands;
   std::string error;
-  if (!ReadEntry(file, &data) || !DecodeLine(data, &strands, &error)) return false;
+  if (!ReadNamedFile(file, &data) || !DecodeLine(data, &strands, &error)) return false;
   glDisable(GL_LIGHTING);
   glDisable(GL_TEXTURE_2D);
   glLineWidth(3.0f);
