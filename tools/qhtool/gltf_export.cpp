@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "commands.h"
+#include "core/log.h"
 #include "geometry/em7.h"
 #include "gltf_convention.h"
 #include "gltf_export.h"
 #include "image/png_writer.h"
 #include "image_files.h"
 #include "lookup.h"
-#include "shell/log.h"
 #include "storage/core.h"
 
 namespace {

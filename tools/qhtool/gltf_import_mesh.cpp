@@ -4,12 +4,12 @@
 #include <map>
 #include <memory>
 
+#include "core/growth.h"
 #include "gltf_convention.h"
 #include "gltf_import.h"
 #include "image.h"
 #include "image/jpeg.h"
 #include "image_files.h"
-#include "shell/growth.h"
 
 namespace {
 using Influences = std::vector<std::pair<int, float>>;  // (bone, weight)

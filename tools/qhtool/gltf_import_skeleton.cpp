@@ -3,9 +3,9 @@
 #include <functional>
 #include <map>
 
+#include "core/growth.h"
 #include "gltf_convention.h"
 #include "gltf_import.h"
-#include "shell/growth.h"
 
 namespace {
 constexpr const char* kSource = "tools\\qhtool";
