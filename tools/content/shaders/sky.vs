@@ -3,7 +3,9 @@
 // of luminance and chromaticity over the dome, scaled so that the zenith gets
 // the zenith values for the sun's height and the turbidity. Worked out per
 // vertex (the dome is fine enough for the broad gradients); the fragment
-// stage turns the result into exposed colour.
+// stage turns the result into exposed colour. Below the horizon lies a calm
+// sea that mirrors the sky, so this stage gives it the sky of the mirrored
+// direction: sky and sea meet at the horizon in the same colour.
 // +Z is up; sunPos.xyz is the unit direction towards the sun.
 uniform vec4 eyePos;
 uniform vec4 sunPos;
@@ -40,9 +42,8 @@ void main() {
              T * dot(vec4(-0.04214, 0.08970, -0.04153, 0.00516), t) +
              dot(vec4(0.15346, -0.26756, 0.06670, 0.26688), t);
 
-  // Below the horizon the horizon's values carry on (the fragment stage
-  // darkens them).
   vec3 dir = normalize(viewDir);
+  dir.z = abs(dir.z);
   float cosTheta = max(dir.z, 0.01);
   float cosGamma = clamp(dot(dir, sun), -1.0, 1.0);
   skyYxy = vec3(max(Yz, 0.0), xz, yz) * Perez(cosTheta, acos(cosGamma), cosGamma, A, B, C, D, E) /
