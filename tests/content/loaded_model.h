@@ -1,5 +1,4 @@
-// A model file of the built archive as the program holds it: loaded, scaled
-// as the program scales it, and given to a Model.
+// A model file of the built archive, scaled as the program scales it.
 #pragma once
 #include "geometry/em7.h"
 #include "geometry/model.h"
@@ -20,9 +19,9 @@ struct LoadedModel {
     model.Release();
     mesh.Clear();
   }
-  const vec3& At(uint32_t tri, int corner) const { return mesh.pos[mesh.tris[3 * tri + corner]]; }
   // The triangle's unit normal, the program's (c - a) x (b - a).
   vec3 Normal(uint32_t t) const {
-    return normalize(cross(At(t, 2) - At(t, 0), At(t, 1) - At(t, 0)));
+    const uint32_t* c = mesh.tris + 3 * t;
+    return normalize(cross(mesh.pos[c[2]] - mesh.pos[c[0]], mesh.pos[c[1]] - mesh.pos[c[0]]));
   }
 };
