@@ -30,7 +30,7 @@ struct LandGrid {
 
 constexpr float kFileScale = 0.1f;  // world units to file units
 constexpr float kTile = 80;         // world units per repeat of a ground texture
-constexpr float kTreeTilt = 10;     // degrees
+constexpr float kTreeTilt = 5;      // degrees
 constexpr uint32_t kTreeSeed = 7321u;
 constexpr float kDegrees = 57.29578f;
 
@@ -137,18 +137,18 @@ std::vector<vec3> PlantTrees(const LandGrid& grid, float startHalf) {
   };
   // Groves: a few trees around a centre that suits one.
   int groves = 0;
-  for (int attempt = 0; attempt < 4000 && groves < 7; ++attempt) {
+  for (int attempt = 0; attempt < 20000 && groves < 7; ++attempt) {
     const float x = random.Range(-reach, reach), y = random.Range(-reach, reach);
     if (!plant(x, y)) continue;
     ++groves;
     const int size = 2 + static_cast<int>(random.Unit() * 5);
-    for (int k = 0, tries = 0; k < size && tries < 40; ++tries) {
+    for (int k = 0, tries = 0; k < size && tries < 80; ++tries) {
       const float a = random.Range(0, 6.283185f), r = random.Range(30, 75);
       k += plant(x + r * std::cos(a), y + r * std::sin(a));
     }
   }
   // And trees on their own.
-  for (int attempt = 0, singles = 0; attempt < 4000 && singles < 12; ++attempt)
+  for (int attempt = 0, singles = 0; attempt < 20000 && singles < 12; ++attempt)
     singles += plant(random.Range(-reach, reach), random.Range(-reach, reach));
   return trees;
 }
