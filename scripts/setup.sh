@@ -10,7 +10,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
   libpng-dev libjpeg-dev libmp3lame-dev
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth python3
 )
 missing=()
 for p in "${packages[@]}"; do
