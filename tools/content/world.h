@@ -10,6 +10,6 @@ struct World {
 
 // The map cut from the grid along the shoreline, its ground kinds split along
 // their zero lines; trees in groves and alone where the ground is grass,
-// level within 10 degrees (the program turns each tree to the ground's
+// level within 5 degrees (the program turns each tree to the ground's
 // normal) and outside the square where characters start.
 World BuildWorld();
