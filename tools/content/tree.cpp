@@ -87,7 +87,7 @@ MeshBuild BuildTree() {
   for (int b = 0; b < branches; ++b) {
     const float along = 0.5f + 0.4f * b / (branches - 1);
     const vec3 from(0.9f * along * along, 0.4f * along * along, -3 + (height + 3) * along);
-    const float azimuth = 1.57f * b + random.Range(-0.3f, 0.3f);  // the golden angle apart
+    const float azimuth = 1.57f * b + random.Range(-0.3f, 0.3f);  // a quarter turn apart
     const float rise = random.Range(0.5f, 0.85f);
     const float reach = random.Range(7.5f, 10);
     const vec3 dir(std::cos(azimuth) * std::cos(rise), std::sin(azimuth) * std::cos(rise),
