@@ -46,9 +46,9 @@ void AddClump(MeshBuild& out, int group, const vec3& centre, const vec3& radii, 
       const float phi = kTwoPi * j / slices;
       const vec3 dir(std::cos(phi) * std::sin(theta), std::sin(phi) * std::sin(theta),
                      std::cos(theta));
-      // The seam column repeats the first one's bumps so the shell stays closed.
-      const float jn = static_cast<float>(j % slices);
-      const float bump = 1 + 0.2f * Noise3(jn * 0.9f, i * 0.9f, 0.5f, seed);
+      // Bumps that depend on the direction alone: the seam column and each
+      // pole's vertices meet, so the shell stays closed.
+      const float bump = 1 + 0.2f * Noise3(dir.x * 1.6f, dir.y * 1.6f, dir.z * 1.6f, seed);
       const vec3 p = centre + vec3(dir.x * radii.x, dir.y * radii.y, dir.z * radii.z) * bump;
       out.Add(p, 2.0f * j / slices, 1.5f * i / stacks);
     }
