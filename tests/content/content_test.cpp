@@ -1,6 +1,5 @@
-// The generated archive as a whole: every name the program opens, each file
-// accepted by the program's loaders, pictures and sounds in the forms the
-// readers take, the same bytes on every build.
+// The archive as a whole: every name the program opens, each file whole in the program's
+// own readers, the same bytes on every build.
 #include "content.h"
 
 #include <gtest/gtest.h>

@@ -19,8 +19,7 @@ struct LoadedModel {
     model.Release();
     mesh.Clear();
   }
-  // The triangle's unit normal, the program's (c - a) x (b - a).
-  vec3 Normal(uint32_t t) const {
+  vec3 Normal(uint32_t t) const {  // triangle t's, the program's (c - a) x (b - a)
     const uint32_t* c = mesh.tris + 3 * t;
     return normalize(cross(mesh.pos[c[2]] - mesh.pos[c[0]], mesh.pos[c[1]] - mesh.pos[c[0]]));
   }
