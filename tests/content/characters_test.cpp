@@ -27,6 +27,7 @@ TEST(Characters, BodiesShareOneSkeletonStandTenHighFaceOutwardWithEyesOnTheHead)
     EXPECT_TRUE(std::fabs(std::atan2(x.z, std::hypot(x.x, x.y)) - rise) < 1e-4f && x.y == 0)
         << bone;
   }
+  EXPECT_EQ(ground.OpenEdges(), 0) << "a hole in the body";
   for (const LoadedModel* body : {&winged, &ground}) {
     const Mesh& m = body->mesh;
     float lowest = 1e9f, eye[2] = {1e9f, 1e9f};
@@ -85,7 +86,10 @@ TEST(Characters, ClipKeysIncreaseAndPosesKeepHoovesDownStepWingsBeatHeadsLead) {
             << def.file << " bone " << b << " key " << k;
       }
     EXPECT_TRUE(def.file != std::string("bin\\jump_land.Anim") || def.frames < 10) << "jumps soon";
-    for (int k = 0; k < 8; ++k) EXPECT_LT(length(ClipPose(def, k / 8.0f).rootShift), 3.0f);
+    for (int k = 0; k < 8; ++k) {  // the body stays in place, the head upright (within 35 degrees)
+      EXPECT_LT(length(ClipPose(def, k / 8.0f).rootShift), 3.0f) << def.file;
+      EXPECT_LT(std::fabs(Posed(def.file, k / 8.0f).g[kHead].column(1).z), 0.57f) << def.file;
+    }
     clip.Clear();
   }
   for (int leg = 0; leg < 4; ++leg) {  // standing may rest the right fore hoof

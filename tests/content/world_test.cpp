@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <tuple>
 
 #include "environment/sky.h"
 #include "game/camera_setup.h"
@@ -17,7 +16,6 @@
 #include "render/camera_gl.h"
 #include "resources/manager.h"
 #include "support/gl_context.h"
-#include "tree.h"
 
 namespace {
 const float kDegree = 0.0174533f;
@@ -98,28 +96,16 @@ TEST(World, GroundKindsFollowTheSlopeMeetSmoothlyBendGentlyAndEndInTheSea) {
 }
 
 TEST(World, TreeStandsOnABuriedTrunkUnderTheCrownWithoutHoles) {
-  const MeshBuild tree = BuildTree();  // the program doubles it
-  ASSERT_TRUE(tree.groups.size() == 2 && tree.groups[0].texture == "bark.jpg");
-  std::map<std::tuple<long, long, long>, uint32_t> weld;  // corners within 0.001 are one
-  std::vector<uint32_t> id;
-  for (const vec3& p : tree.pos)
-    id.push_back(weld.emplace(std::make_tuple(std::lround(p.x * 1e3f), std::lround(p.y * 1e3f),
-                                              std::lround(p.z * 1e3f)),
-                              id.size())
-                     .first->second);
-  std::map<std::pair<uint32_t, uint32_t>, int> uses;
+  LoadedModel tree("bin\\tree.Model", 1);  // the program doubles it
+  ASSERT_TRUE(tree.mesh.groupCount == 2 && std::string(tree.mesh.texName[0].c_str()) == "bark.jpg");
   float low[2] = {1e9f, 1e9f};
-  for (int g = 0; g < 2; ++g)
-    for (size_t k = 0; k < tree.groups[g].tris.size(); ++k) {
-      const uint32_t v = tree.groups[g].tris[k],
-                     w = tree.groups[g].tris[k % 3 == 2 ? k - 2 : k + 1];
-      ++uses[{std::min(id[v], id[w]), std::max(id[v], id[w])}];
-      low[g] = std::min(low[g], tree.pos[v].z);
-    }
+  for (uint32_t k = 0; k < 3 * tree.mesh.triCount; ++k) {
+    const int g = k / 3 >= tree.mesh.groupTris[0];
+    low[g] = std::min(low[g], tree.mesh.pos[tree.mesh.tris[k]].z);
+  }
   EXPECT_TRUE(low[0] < -1 && low[0] > -4 && low[1] > 8) << "a buried foot, the crown above heads";
-  int open = 0;  // the ends of the trunk and four branches, buried or inside trunk and crown
-  for (const auto& [edge, n] : uses) open += n == 1;
-  EXPECT_EQ(open, 2 * 8 + 4 * 2 * 6) << "a hole in the trunk, a branch or a clump";
+  // Open: only the ends of the trunk and four branches, buried or inside trunk and crown.
+  EXPECT_EQ(tree.OpenEdges(), 2 * 8 + 4 * 2 * 6) << "a hole in the trunk, a branch or a clump";
 }
 
 TEST(World, SeaBelowTheHorizonMeetsTheSkyInItsColour) {
