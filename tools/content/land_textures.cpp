@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "canvas.h"
 #include "noise.h"
@@ -89,12 +90,16 @@ float RockHeight(float u, float v) {
 
 Picture RockTexture() {
   const int n = kGroundTextureSize;
+  std::vector<float> height(static_cast<size_t>(n) * n);
+  for (int y = 0; y < n; ++y)
+    for (int x = 0; x < n; ++x) height[y * n + x] = RockHeight((x + 0.5f) / n, (y + 0.5f) / n);
   Canvas canvas(n);
-  canvas.Fill([n](float u, float v) {
+  canvas.Fill([n, &height](float u, float v) {
     // Lit from one side by the surface's slope, so the lumps stand out.
-    const float e = 1.0f / n;
-    const float h = RockHeight(u, v);
-    const float light = (RockHeight(u + e, v) - h) * 0.7f + (RockHeight(u, v + e) - h) * 0.7f;
+    const int x = static_cast<int>(u * n), y = static_cast<int>(v * n);
+    const float h = height[y * n + x];
+    const float light =
+        (height[y * n + (x + 1) % n] - h) * 0.7f + (height[(y + 1) % n * n + x] - h) * 0.7f;
     vec3 c = Mix(vec3(0.44f, 0.41f, 0.37f), vec3(0.64f, 0.6f, 0.54f), 0.5f + 0.4f * h);
     const float layers = std::sin((v * 10 + 0.8f * Grain(u, v, 4, 2, 62u)) * 2 * kPi);
     c = c * (1 - 18 * light) * (0.94f + 0.05f * layers + 0.08f * Grain(u, v, 128, 2, 63u));
