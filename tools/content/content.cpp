@@ -9,9 +9,11 @@
 #include "characters.h"
 #include "clips.h"
 #include "geometry/em7.h"
+#include "land_textures.h"
 #include "rig.h"
 #include "strands.h"
 #include "textures.h"
+#include "tree.h"
 #include "world.h"
 
 const char* const kMusicFile = "harbour_theme.mp3";
@@ -75,8 +77,9 @@ bool BuildContent(const std::string& scratch, const std::string& shaderDir,
   Builder b{scratch, entries, error};
   entries->clear();
 
-  if (!b.AddModel("bin\\map2.Model", BuildMap(), 0) ||
-      !b.AddModel("bin\\tree_map.Model", BuildTreeMarkers(), 0) ||
+  const World world = BuildWorld();
+  if (!b.AddModel("bin\\map2.Model", world.map, 0) ||
+      !b.AddModel("bin\\tree_map.Model", world.markers, 0) ||
       !b.AddModel("bin\\tree.Model", BuildTree(), 0))
     return false;
   MeshBuild ground, winged;
@@ -105,6 +108,7 @@ bool BuildContent(const std::string& scratch, const std::string& shaderDir,
       return false;
   }
   if (!b.AddJpeg("grass.jpg", GrassTexture()) || !b.AddJpeg("earth.jpg", EarthTexture()) ||
+      !b.AddJpeg("rock.jpg", RockTexture()) || !b.AddJpeg("sand.jpg", SandTexture()) ||
       !b.AddJpeg("bark.jpg", BarkTexture()) || !b.AddJpeg("leaves.jpg", LeavesTexture()))
     return false;
 

@@ -16,6 +16,20 @@ struct Picture {
   vec3 Get(int x, int y) const;
 };
 
+// A square picture from a colour function of (u, v) in [0, 1), sampled at
+// pixel centres.
+template <class F>
+Picture Paint(int size, F colourAt) {
+  Picture p(size, size);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) p.Set(x, y, colourAt((x + 0.5f) / size, (y + 0.5f) / size));
+  return p;
+}
+
+inline vec3 Mix(const vec3& a, const vec3& b, float t) {
+  return a + (b - a) * t;
+}
+
 // Baseline JPEG (4:2:0, standard tables, no markers beyond JFIF) of the
 // picture at the given quality. Empty when libjpeg fails.
 std::vector<uint8_t> EncodeBaselineJpeg(const Picture& picture, int quality);

@@ -8,25 +8,12 @@
 
 namespace {
 
-vec3 Mix(const vec3& a, const vec3& b, float t) {
-  return a + (b - a) * t;
-}
-
 vec3 Mul(const vec3& a, const vec3& b) {
   return vec3(a.x * b.x, a.y * b.y, a.z * b.z);
 }
 
 float Clamp01(float v) {
   return std::min(1.0f, std::max(0.0f, v));
-}
-
-// A tiling picture from a colour function of (u, v) in [0, 1).
-template <class F>
-Picture Paint(int size, F colourAt) {
-  Picture p(size, size);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) p.Set(x, y, colourAt((x + 0.5f) / size, (y + 0.5f) / size));
-  return p;
 }
 }  // namespace
 
@@ -83,42 +70,4 @@ Picture TrailTexture(const CharacterLook& look) {
       p.Set(x, y, Mix(c, vec3(1, 1, 1), across * across * 0.5f) * (across * shimmer));
     }
   return p;
-}
-
-Picture GrassTexture() {
-  return Paint(256, [](float u, float v) {
-    const float broad = TileFractal(u * 4, v * 4, 4, 4, 21u);
-    const float blades = TileFractal(u * 64, v * 64, 64, 2, 22u);
-    const vec3 c = Mix(vec3(0.32f, 0.55f, 0.2f), vec3(0.48f, 0.68f, 0.26f), 0.5f + 0.5f * broad);
-    return c * (0.88f + 0.16f * blades);
-  });
-}
-
-Picture EarthTexture() {
-  return Paint(256, [](float u, float v) {
-    const float broad = TileFractal(u * 4, v * 4, 4, 4, 31u);
-    const float grit = TileFractal(u * 64, v * 64, 64, 2, 32u);
-    const vec3 c = Mix(vec3(0.45f, 0.34f, 0.22f), vec3(0.6f, 0.5f, 0.36f), 0.5f + 0.5f * broad);
-    return c * (0.85f + 0.2f * grit);
-  });
-}
-
-Picture BarkTexture() {
-  return Paint(256, [](float u, float v) {
-    // Vertical furrows wandering a little along the trunk.
-    const float wobble = TileFractal(u * 4, v * 4, 4, 2, 41u);
-    const float furrow = 0.5f + 0.5f * std::sin((u * 12 + wobble * 0.8f) * 2 * kPi);
-    const float grain = TileFractal(u * 32, v * 8, 32, 3, 42u);
-    const vec3 c = Mix(vec3(0.25f, 0.17f, 0.1f), vec3(0.48f, 0.36f, 0.24f), furrow);
-    return c * (0.9f + 0.2f * grain);
-  });
-}
-
-Picture LeavesTexture() {
-  return Paint(256, [](float u, float v) {
-    const float clumps = TileFractal(u * 8, v * 8, 8, 3, 51u);
-    const float leaf = TileFractal(u * 48, v * 48, 48, 2, 52u);
-    const vec3 c = Mix(vec3(0.16f, 0.4f, 0.14f), vec3(0.42f, 0.66f, 0.24f), 0.5f + 0.5f * clumps);
-    return c * (0.8f + 0.3f * leaf);
-  });
 }

@@ -14,8 +14,3 @@ Picture LidTexture(const CharacterLook& look);
 // Trail ribbon: bright along the middle of its width (u = 0.5), black
 // (invisible under additive blending) at the edges.
 Picture TrailTexture(const CharacterLook& look);
-
-Picture GrassTexture();
-Picture EarthTexture();
-Picture BarkTexture();
-Picture LeavesTexture();

@@ -2,134 +2,207 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "contour_mesh.h"
+#include "land.h"
 #include "noise.h"
 
 namespace {
-constexpr int kGrid = 100;          // cells per side
+// The ground's heights at the corners of a square grid, and which diagonal
+// splits each cell (the one whose middle lies nearer the true ground).
+struct LandGrid {
+  static constexpr int kCells = 125;
+  static constexpr float kHalf = 1775.0f;
+  static constexpr float kStep = 2 * kHalf / kCells;
+
+  std::vector<float> height;       // (kCells + 1)^2, row by row from -kHalf
+  std::vector<bool> mainDiagonal;  // per cell: split from (i, j) to (i + 1, j + 1)
+
+  static LandGrid Sample();
+  vec3 Corner(int i, int j) const;
+  // Steepness at a corner in degrees, from its neighbours' heights.
+  float SlopeAt(int i, int j) const;
+  // Upward unit normal of the grid triangle under (x, y), as the program's
+  // segment straight down finds it; (0, 0, 0) off the grid.
+  vec3 NormalAt(float x, float y) const;
+};
+
 constexpr float kFileScale = 0.1f;  // world units to file units
-constexpr int kTreeCount = 64;
-constexpr uint32_t kSeed = 20240611u;
+constexpr float kTile = 80;         // world units per repeat of a ground texture
+constexpr float kTreeTilt = 5;      // degrees
+constexpr uint32_t kTreeSeed = 7321u;
+constexpr float kDegrees = 57.29578f;
 
-float SmoothStep(float a, float b, float x) {
-  const float t = std::min(1.0f, std::max(0.0f, (x - a) / (b - a)));
-  return t * t * (3 - 2 * t);
+int Index(int i, int j) {
+  return j * (LandGrid::kCells + 1) + i;
 }
 
-// Distance that is square-ish (a superellipse), so the basin follows the
-// square the characters start in.
-float SquareDistance(float x, float y) {
-  const float ax = std::fabs(x), ay = std::fabs(y);
-  return std::pow(ax * ax * ax * ax + ay * ay * ay * ay, 0.25f);
+// Corner offsets of the two triangles of a cell, each clockwise seen from
+// above, for either diagonal.
+constexpr int kMainSplit[2][3][2] = {{{0, 0}, {0, 1}, {1, 1}}, {{0, 0}, {1, 1}, {1, 0}}};
+constexpr int kOtherSplit[2][3][2] = {{{0, 0}, {0, 1}, {1, 0}}, {{1, 0}, {0, 1}, {1, 1}}};
+
+const int (&CellSplit(const LandGrid& grid, int i, int j))[2][3][2] {
+  return grid.mainDiagonal[j * LandGrid::kCells + i] ? kMainSplit : kOtherSplit;
 }
 
-// A closed, bumpy ball of leaves around `centre`.
-void AddCrown(MeshBuild& out, const vec3& centre, const vec3& radii, uint32_t seed, int group) {
-  const int slices = 16, stacks = 12;
-  const uint32_t base = static_cast<uint32_t>(out.pos.size());
-  for (int i = 0; i <= stacks; ++i) {
-    const float theta = kPi * i / stacks;
-    for (int j = 0; j <= slices; ++j) {
-      const float phi = kTwoPi * j / slices;
-      const vec3 dir(std::cos(phi) * std::sin(theta), std::sin(phi) * std::sin(theta),
-                     std::cos(theta));
-      // The seam column repeats the first one's bumps so the shell stays closed.
-      const float jn = static_cast<float>(j % slices);
-      const float bump = 1 + 0.18f * Noise3(jn * 0.7f, i * 0.7f, 0.5f, seed);
-      const vec3 p = centre + vec3(dir.x * radii.x, dir.y * radii.y, dir.z * radii.z) * bump;
-      out.Add(p, 3.0f * j / slices, 2.0f * i / stacks);
+vec3 UpwardNormal(const vec3& a, const vec3& b, const vec3& c) {
+  // Clockwise from above: the program's face normal (c - a) x (b - a) points up.
+  return normalize(cross(c - a, b - a));
+}
+
+// The bounding radius the program computes for the map after scaling it by 10.
+float ScaledRadius(const MeshBuild& map) {
+  vec3 lo(1e30f, 1e30f, 1e30f), hi(-1e30f, -1e30f, -1e30f);
+  for (const vec3& p : map.pos) {
+    const vec3 s = p * 10.0f;
+    lo = vec3(std::min(lo.x, s.x), std::min(lo.y, s.y), std::min(lo.z, s.z));
+    hi = vec3(std::max(hi.x, s.x), std::max(hi.y, s.y), std::max(hi.z, s.z));
+  }
+  return length(hi - (lo + hi) * 0.5f);
+}
+
+// The map's groups, in the order they are created.
+enum Group { kGrass, kEarth, kRock, kSand };
+
+// Fields: 0 the shore, 1 rock, 2 sand, 3 scree, 4..7 the paths' edges.
+int Classify(unsigned signs) {
+  if (!(signs & 1)) return -1;  // under the sea
+  if (signs & 2) return kRock;
+  if (signs & 4) return kSand;
+  const bool path = (signs & 0x30) == 0x30 || (signs & 0xC0) == 0xC0;
+  return (signs & 8) || path ? kEarth : kGrass;
+}
+
+MeshBuild BuildMap(const LandGrid& grid) {
+  MeshBuild out;
+  for (const char* name : {"grass.jpg", "earth.jpg", "rock.jpg", "sand.jpg"}) out.GroupOf(name);
+  ContourSplitter splitter(&out, kFileScale, kTile, Classify);
+  const int w = LandGrid::kCells + 1;
+  std::vector<FieldPoint> points(static_cast<size_t>(w) * w);
+  for (int j = 0; j < w; ++j)
+    for (int i = 0; i < w; ++i) {
+      FieldPoint& p = points[Index(i, j)];
+      p.pos = grid.Corner(i, j);
+      const GroundCover c = GroundCoverAt(p.pos.x, p.pos.y, p.pos.z, grid.SlopeAt(i, j));
+      const float fields[FieldPoint::kFields] = {
+          p.pos.z - kShoreLevel, c.rock,         c.sand,         c.scree,
+          c.pathEdges[0],        c.pathEdges[1], c.pathEdges[2], c.pathEdges[3]};
+      for (int k = 0; k < FieldPoint::kFields; ++k)
+        p.f[k] = std::fabs(fields[k]) < 1e-3f ? std::copysign(1e-3f, fields[k]) : fields[k];
+    }
+  for (int j = 0; j < LandGrid::kCells; ++j)
+    for (int i = 0; i < LandGrid::kCells; ++i)
+      for (const auto& t : CellSplit(grid, i, j))
+        splitter.Add(points[Index(i + t[0][0], j + t[0][1])],
+                     points[Index(i + t[1][0], j + t[1][1])],
+                     points[Index(i + t[2][0], j + t[2][1])]);
+  return out;
+}
+
+// Whether a tree may stand at (x, y): on grass well off the paths, above
+// the beach, on ground level within kTreeTilt all around its trunk, away
+// from the start square and from the trees already planted.
+bool TreeFits(const LandGrid& grid, float x, float y, float startHalf,
+              const std::vector<vec3>& trees) {
+  if (std::fabs(x) < startHalf && std::fabs(y) < startHalf) return false;
+  const float level = std::cos(kTreeTilt / kDegrees);
+  for (int k = 0; k <= 8; ++k) {
+    const float a = k * 0.785398f, r = k == 8 ? 0.0f : 12.0f;
+    if (grid.NormalAt(x + r * std::cos(a), y + r * std::sin(a)).z < level) return false;
+  }
+  const float z = GroundHeight(x, y);
+  if (z < kShoreLevel + 60) return false;
+  const vec3 n = grid.NormalAt(x, y);
+  const GroundCover c = GroundCoverAt(x, y, z, std::acos(n.z) * kDegrees);
+  for (int k = 0; k < 2; ++k)
+    if (std::min(c.pathEdges[2 * k], c.pathEdges[2 * k + 1]) > -1.5f) return false;
+  if (c.scree > -0.5f || c.sand > -0.5f) return false;
+  for (const vec3& t : trees) {
+    const float dx = t.x - x, dy = t.y - y;
+    if (dx * dx + dy * dy < 28 * 28) return false;
+  }
+  return true;
+}
+
+std::vector<vec3> PlantTrees(const LandGrid& grid, float startHalf) {
+  std::vector<vec3> trees;
+  ContentRandom random(kTreeSeed);
+  const float reach = LandGrid::kHalf - 40;
+  auto plant = [&](float x, float y) {
+    if (!TreeFits(grid, x, y, startHalf, trees)) return false;
+    trees.push_back(vec3(x, y, GroundHeight(x, y)));
+    return true;
+  };
+  // Groves: a few trees around a centre that suits one.
+  int groves = 0;
+  for (int attempt = 0; attempt < 20000 && groves < 7; ++attempt) {
+    const float x = random.Range(-reach, reach), y = random.Range(-reach, reach);
+    if (!plant(x, y)) continue;
+    ++groves;
+    const int size = 2 + static_cast<int>(random.Unit() * 5);
+    for (int k = 0, tries = 0; k < size && tries < 80; ++tries) {
+      const float a = random.Range(0, 6.283185f), r = random.Range(30, 75);
+      k += plant(x + r * std::cos(a), y + r * std::sin(a));
     }
   }
-  const uint32_t row = slices + 1;
-  for (int i = 0; i < stacks; ++i)
-    for (int j = 0; j < slices; ++j) {
-      const uint32_t a = base + i * row + j, b = a + 1, c = a + row, d = c + 1;
-      const vec3 mid = (out.pos[a] + out.pos[d]) * 0.5f;
-      if (i > 0) out.TriFacing(group, a, b, c, mid - centre);
-      if (i + 1 < stacks) out.TriFacing(group, b, d, c, mid - centre);
-    }
+  // And trees on their own.
+  for (int attempt = 0, singles = 0; attempt < 20000 && singles < 12; ++attempt)
+    singles += plant(random.Range(-reach, reach), random.Range(-reach, reach));
+  return trees;
 }
 }  // namespace
 
-float GroundHeight(float x, float y) {
-  const float d = SquareDistance(x, y);
-  const float floor = -150 + 22 * TileFractal(x / 400 + 10, y / 400 + 10, 64, 3, kSeed);
-  const float hills = 260 + 160 * TileFractal(x / 300 + 3, y / 300 + 7, 64, 4, kSeed + 1);
-  return floor + (hills - floor) * SmoothStep(1180, 1580, d);
-}
-
-MeshBuild BuildMap() {
-  MeshBuild out;
-  const int grass = out.GroupOf("grass.jpg");
-  const int earth = out.GroupOf("earth.jpg");
-  const int w = kGrid + 1;
-  const float step = 2 * kMapHalf / kGrid;
+LandGrid LandGrid::Sample() {
+  LandGrid grid;
+  const int w = kCells + 1;
+  grid.height.resize(static_cast<size_t>(w) * w);
   for (int j = 0; j < w; ++j)
-    for (int i = 0; i < w; ++i) {
-      const float x = -kMapHalf + i * step, y = -kMapHalf + j * step;
-      // One texture tile every 4 cells (128 world units).
-      out.Add(vec3(x, y, GroundHeight(x, y)) * kFileScale, i * 0.25f, j * 0.25f);
+    for (int i = 0; i < w; ++i)
+      grid.height[Index(i, j)] = GroundHeight(-kHalf + i * kStep, -kHalf + j * kStep);
+  grid.mainDiagonal.resize(static_cast<size_t>(kCells) * kCells);
+  for (int j = 0; j < kCells; ++j)
+    for (int i = 0; i < kCells; ++i) {
+      const float middle = GroundHeight(-kHalf + (i + 0.5f) * kStep, -kHalf + (j + 0.5f) * kStep);
+      const float main = (grid.height[Index(i, j)] + grid.height[Index(i + 1, j + 1)]) / 2;
+      const float other = (grid.height[Index(i + 1, j)] + grid.height[Index(i, j + 1)]) / 2;
+      grid.mainDiagonal[j * kCells + i] = std::fabs(main - middle) < std::fabs(other - middle);
     }
-  for (int j = 0; j < kGrid; ++j)
-    for (int i = 0; i < kGrid; ++i) {
-      const uint32_t a = j * w + i, b = a + 1, c = a + w, d = c + 1;
-      const uint32_t tris[2][3] = {{a, c, b}, {b, c, d}};  // clockwise seen from above
-      for (const auto& t : tris) {
-        const vec3 n =
-            normalize(cross(out.pos[t[2]] - out.pos[t[0]], out.pos[t[1]] - out.pos[t[0]]));
-        out.Tri(n.z < 0.8f ? earth : grass, t[0], t[1], t[2]);
-      }
-    }
-  return out;
+  return grid;
 }
 
-MeshBuild BuildTreeMarkers() {
-  MeshBuild out;
-  ContentRandom random(kSeed + 2);
-  while (static_cast<int>(out.pos.size()) < kTreeCount) {
-    const float x = random.Range(-1450, 1450), y = random.Range(-1450, 1450);
-    // Keep a clearing in the middle and under the cloud.
-    if (SquareDistance(x, y) < 350) continue;
-    const float cx = x + 100, cy = y - 300;
-    if (cx * cx + cy * cy < 320 * 320) continue;
-    out.Add(vec3(x, y, GroundHeight(x, y) + 60) * kFileScale, 0, 0);
-  }
-  return out;
+vec3 LandGrid::Corner(int i, int j) const {
+  return vec3(-kHalf + i * kStep, -kHalf + j * kStep, height[Index(i, j)]);
 }
 
-MeshBuild BuildTree() {
-  MeshBuild out;
-  const int bark = out.GroupOf("bark.jpg");
-  const int leaves = out.GroupOf("leaves.jpg");
-  // Trunk: a tapering, slightly leaning ring stack, open at both ends (the
-  // bottom is buried, the top inside the crown).
-  const int sides = 12, rings = 6;
-  const float height = 24;
-  const uint32_t base = static_cast<uint32_t>(out.pos.size());
-  for (int i = 0; i <= rings; ++i) {
-    const float t = static_cast<float>(i) / rings;
-    const float z = -3 + (height + 3) * t;
-    const float r = 2.3f - 1.1f * t + 0.6f * (1 - t) * (1 - t) * (1 - t);
-    const vec3 c(0.8f * t * t, 0.3f * t, z);
-    for (int j = 0; j <= sides; ++j) {
-      const float a = kTwoPi * j / sides;
-      out.Add(c + vec3(std::cos(a) * r, std::sin(a) * r, 0), 2.0f * j / sides, z / 8);
-    }
-  }
-  const uint32_t row = sides + 1;
-  for (int i = 0; i < rings; ++i)
-    for (int j = 0; j < sides; ++j) {
-      const uint32_t a = base + i * row + j, b = a + 1, c = a + row, d = c + 1;
-      // Outward: away from the ring's centre, the mean of its vertices.
-      const float t = static_cast<float>(i) / rings;
-      const vec3 ring(0.8f * t * t, 0.3f * t, out.pos[a].z);
-      out.TriFacing(bark, a, b, c, out.pos[a] + out.pos[b] - ring * 2);
-      out.TriFacing(bark, b, d, c, out.pos[a] + out.pos[b] - ring * 2);
-    }
-  // Crown: a few overlapping leafy balls.
-  AddCrown(out, vec3(0.8f, 0.3f, 28), vec3(11, 11, 9), kSeed + 10, leaves);
-  AddCrown(out, vec3(6.5f, 3, 24), vec3(7, 7, 6), kSeed + 11, leaves);
-  AddCrown(out, vec3(-5, -3.5f, 25), vec3(7.5f, 7, 6), kSeed + 12, leaves);
-  AddCrown(out, vec3(-1, 5.5f, 33), vec3(6.5f, 6.5f, 5.5f), kSeed + 13, leaves);
-  return out;
+float LandGrid::SlopeAt(int i, int j) const {
+  const int i0 = std::max(i - 1, 0), i1 = std::min(i + 1, kCells);
+  const int j0 = std::max(j - 1, 0), j1 = std::min(j + 1, kCells);
+  const float gx = (height[Index(i1, j)] - height[Index(i0, j)]) / ((i1 - i0) * kStep);
+  const float gy = (height[Index(i, j1)] - height[Index(i, j0)]) / ((j1 - j0) * kStep);
+  return std::atan(std::sqrt(gx * gx + gy * gy)) * kDegrees;
+}
+
+vec3 LandGrid::NormalAt(float x, float y) const {
+  const float gx = (x + kHalf) / kStep, gy = (y + kHalf) / kStep;
+  const int i = static_cast<int>(std::floor(gx)), j = static_cast<int>(std::floor(gy));
+  if (i < 0 || j < 0 || i >= kCells || j >= kCells) return vec3();
+  const float fx = gx - i, fy = gy - j;
+  // Main diagonal: the first triangle lies above it (fy > fx); otherwise the
+  // first lies below the other diagonal (fx + fy < 1).
+  const bool first = mainDiagonal[j * kCells + i] ? fy > fx : fx + fy < 1;
+  const auto& t = CellSplit(*this, i, j)[first ? 0 : 1];
+  return UpwardNormal(Corner(i + t[0][0], j + t[0][1]), Corner(i + t[1][0], j + t[1][1]),
+                      Corner(i + t[2][0], j + t[2][1]));
+}
+
+World BuildWorld() {
+  const LandGrid grid = LandGrid::Sample();
+  World world;
+  world.map = BuildMap(grid);
+  // Characters start within 0.4 of the map's radius of the centre, on both axes.
+  for (const vec3& t : PlantTrees(grid, 0.4f * ScaledRadius(world.map) + 30))
+    world.markers.Add(vec3(t.x, t.y, t.z + 60) * kFileScale, 0, 0);
+  return world;
 }

@@ -3,14 +3,18 @@
 // of luminance and chromaticity over the dome, scaled so that the zenith gets
 // the zenith values for the sun's height and the turbidity. Worked out per
 // vertex (the dome is fine enough for the broad gradients); the fragment
-// stage turns the result into exposed colour.
+// stage turns the result into exposed colour. Below the horizon lies a calm
+// sea that mirrors the sky, so this stage gives it the sky of the mirrored
+// direction, and how much of it the water reflects: deep blue-green water
+// that mirrors more of the sky the flatter it is seen (Schlick's Fresnel
+// term) and a haze toward the horizon. Sky and sea meet in one colour.
 // +Z is up; sunPos.xyz is the unit direction towards the sun.
 uniform vec4 eyePos;
 uniform vec4 sunPos;
 uniform float turbidity;
 
-varying vec3 viewDir;
 varying vec3 skyYxy;  // luminance (kcd/m2) and chromaticity x, y
+varying float mirror;  // 1 for the sky; below the horizon the part of the sky the sea reflects
 
 // Perez function for (Y, x, y) at once.
 vec3 Perez(float cosTheta, float gamma, float cosGamma, vec3 A, vec3 B, vec3 C, vec3 D, vec3 E) {
@@ -18,7 +22,7 @@ vec3 Perez(float cosTheta, float gamma, float cosGamma, vec3 A, vec3 B, vec3 C, 
 }
 
 void main() {
-  viewDir = gl_Vertex.xyz - eyePos.xyz;
+  vec3 dir = normalize(gl_Vertex.xyz - eyePos.xyz);
   gl_Position = ftransform();
 
   float T = turbidity;
@@ -40,9 +44,10 @@ void main() {
              T * dot(vec4(-0.04214, 0.08970, -0.04153, 0.00516), t) +
              dot(vec4(0.15346, -0.26756, 0.06670, 0.26688), t);
 
-  // Below the horizon the horizon's values carry on (the fragment stage
-  // darkens them).
-  vec3 dir = normalize(viewDir);
+  float grazing = 1.0 - max(-dir.z, 0.0);
+  float grazing2 = grazing * grazing;
+  mirror = max(grazing2 * grazing2 * grazing, exp(40.0 * min(dir.z, 0.0)));
+  dir.z = abs(dir.z);
   float cosTheta = max(dir.z, 0.01);
   float cosGamma = clamp(dot(dir, sun), -1.0, 1.0);
   skyYxy = vec3(max(Yz, 0.0), xz, yz) * Perez(cosTheta, acos(cosGamma), cosGamma, A, B, C, D, E) /

@@ -1,0 +1,151 @@
+// The characters' files: bodies on one skeleton, to scale, eyes on the head, faces outward;
+// clips whose poses do what their names say; strands in each palette; ellipsoids.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <map>
+
+#include "bodies.h"
+#include "clips.h"
+#include "game/spline.h"
+#include "loaded_model.h"
+#include "rig.h"
+#include "strands.h"
+
+namespace {
+TEST(Characters, BodiesShareOneSkeletonStandTenHighFaceOutwardWithEyesOnTheHead) {
+  LoadedModel winged("bin\\pegasus.Model", 1), ground("bin\\earthling.Model", 1);
+  ASSERT_TRUE(winged.mesh.boneCount == kWingedBones && ground.mesh.boneCount == kGroundBones);
+  for (int b = 0; b < kWingedBones; ++b) {
+    const Mesh& m = b < kGroundBones ? ground.mesh : winged.mesh;
+    EXPECT_STREQ(m.boneName[b].c_str(), GetRig().bones[b].name);
+    EXPECT_TRUE(winged.mesh.boneParent[b] == m.boneParent[b] && m.boneParent[b] < b);
+  }
+  for (auto [bone, rise] : {std::pair<int, float>{kNeck1, kNeckRise}, {kHead, kHeadRise}}) {
+    const vec3 x = winged.model.invBind[bone].inverseAffine().column(0);  // ahead, pitched up
+    EXPECT_TRUE(std::fabs(std::atan2(x.z, std::hypot(x.x, x.y)) - rise) < 1e-4f && x.y == 0)
+        << bone;
+  }
+  EXPECT_EQ(ground.OpenEdges(), 0) << "a hole in the body";
+  for (const LoadedModel* body : {&winged, &ground}) {
+    const Mesh& m = body->mesh;
+    float lowest = 1e9f, eye[2] = {1e9f, 1e9f};
+    double volume = 0;  // positive only with faces outward
+    for (uint32_t i = 0; i < m.vertCount; ++i) {
+      lowest = std::fmin(lowest, m.pos[i].z);
+      for (int k = 0; k < 2; ++k)
+        eye[k] = std::fmin(
+            eye[k], length(m.pos[i] -
+                           body->model.invBind[kLeye + k].inverseAffine().transformPoint(vec3())));
+    }
+    for (uint32_t t = 0; t < m.triCount; ++t)
+      volume +=
+          dot(m.pos[m.tris[3 * t]], cross(m.pos[m.tris[3 * t + 2]], m.pos[m.tris[3 * t + 1]]));
+    EXPECT_TRUE(std::fabs(body->model.radius - 10) < 1 && std::fabs(lowest) < 0.15f)
+        << "ten high, feet at 0";
+    EXPECT_TRUE(eye[0] < 0.4f && eye[1] < 0.4f && volume > 600)
+        << "eyes on the head, faces outward";
+  }
+  // The file reads back as the mesh that was built.
+  MeshBuild built, unused;
+  BuildBodies("MV.jpg", "ZL.jpg", &unused, &built);
+  const Mesh& m = winged.mesh;
+  ASSERT_TRUE(m.vertCount == built.pos.size() && m.triCount * 3 == built.groups[0].tris.size());
+  EXPECT_EQ(0, std::memcmp(m.tris, built.groups[0].tris.data(), m.triCount * 12));
+  EXPECT_EQ(0, std::memcmp(m.pos, built.pos.data(), m.vertCount * 12));
+  for (uint32_t v = 0; v < m.vertCount; ++v) {
+    float sum = 0;
+    for (int k = 0; k < m.weightCount[v]; ++k) sum += m.weights[v][k];
+    ASSERT_TRUE(m.weightCount[v] == built.weights[v].count && std::fabs(sum - 1) < 1e-3f) << v;
+  }
+}
+
+struct Posed {
+  mat4 g[kBoneTotal];
+  Posed(const std::string& file, float phase) {
+    for (const ClipSpec& s : ClipSpecs())
+      if (file == s.file) PoseGlobals(ClipPose(s, phase), g);
+  }
+  float Sole(int leg) const {  // height of a leg's sole; legs LF, RF, LH, RH
+    const int lower[4] = {kLFront2, kRFront2, kLHind2, kRHind2};
+    return g[lower[leg]].transformPoint(vec3(GetRig().lowerLeg, 0, 0)).z;
+  }
+};
+
+TEST(Characters, ClipKeysIncreaseAndPosesKeepHoovesDownStepWingsBeatHeadsLead) {
+  for (const ClipSpec& def : ClipSpecs()) {
+    CAnim clip;
+    ASSERT_TRUE(BuildClip(def, &clip));
+    for (int b = 0; b < clip.boneCount; ++b)
+      for (int k = 0; k < clip.tracks[b].rotCount; ++k) {
+        const float* time = clip.tracks[b].rotTimes;
+        const vec3& key = clip.tracks[b].rotKeys[k];
+        EXPECT_TRUE(time[k] < def.frames && (k == 0 || time[k] > time[k - 1]) &&
+                    clip.tracks[b].rotCount > 1 && std::isfinite(key.x + key.y + key.z))
+            << def.file << " bone " << b << " key " << k;
+      }
+    EXPECT_TRUE(def.file != std::string("bin\\jump_land.Anim") || def.frames < 10) << "jumps soon";
+    for (int k = 0; k < 8; ++k) {  // the body stays in place, the head upright (within 35 degrees)
+      EXPECT_LT(length(ClipPose(def, k / 8.0f).rootShift), 3.0f) << def.file;
+      EXPECT_LT(std::fabs(Posed(def.file, k / 8.0f).g[kHead].column(1).z), 0.57f) << def.file;
+    }
+    clip.Clear();
+  }
+  for (int leg = 0; leg < 4; ++leg) {  // standing may rest the right fore hoof
+    EXPECT_TRUE(leg == 1 || std::fabs(Posed("bin\\stand.Anim", 0).Sole(leg)) < 0.05f) << leg;
+    EXPECT_NEAR(Posed("bin\\jump_land.Anim", 0.5f).Sole(leg), 0.0f, 0.05f) << leg;
+  }
+  int lifted[4] = {};
+  float wing[2][2] = {{1, -1}, {1, -1}};  // lowest and highest left wing tip in fly and ffly
+  for (int k = 0; k < 8; ++k) {
+    for (int leg = 0; leg < 4; ++leg)
+      lifted[leg] += Posed("bin\\hwalk.Anim", k / 8.0f).Sole(leg) > 0.3f;
+    for (int f = 0; f < 2; ++f) {
+      const Posed p(f ? "bin\\ffly.Anim" : "bin\\fly.Anim", k / 8.0f);
+      const vec3 left = p.g[kLWing].column(0), right = p.g[kRWing].column(0);
+      EXPECT_TRUE(left.y > 0.5f && right.y < -0.5f && std::fabs(left.z - right.z) < 1e-3f);
+      wing[f][0] = std::fmin(wing[f][0], left.z);
+      wing[f][1] = std::fmax(wing[f][1], left.z);
+    }
+  }
+  for (int n : lifted) EXPECT_GT(n, 0) << "every leg steps";
+  for (auto& w : wing) EXPECT_GT(w[1] - w[0], 0.8f) << "the wings flap";
+  EXPECT_LT(Posed("bin\\stand.Anim", 0).g[kLWing].column(0).x, -0.8f) << "folded back at rest";
+  EXPECT_GT(Posed("bin\\Lturn.Anim", 0.25f).g[kHead].column(0).y, 0.2f) << "turns lead";
+  EXPECT_LT(Posed("bin\\Rturn.Anim", 0.25f).g[kHead].column(0).y, -0.2f);
+}
+
+TEST(Characters, StrandsInEachPaletteOnTheBodyAndEllipsoidsOnTorsoNeckAndHead) {
+  std::map<std::string, std::vector<uint8_t>> files;
+  for (const ArchiveEntry& e : BuiltEntries()) files[e.name] = e.data;
+  for (int c = 0; c < kCharacterCount; ++c) {
+    const std::vector<uint8_t>& file = files[std::string(Character(c).code) + ".Line"];
+    CSpline set;  // as the program reads it
+    ASSERT_TRUE(set.Decode(file.data(), file.size()) && set.count >= 10 && set.count <= 40) << c;
+    int onTail = 0, onNeckOrHead = 0;
+    for (int s = 0; s < set.count; ++s) {
+      const int bone = set.bone[s], points = set.pointCount[s];
+      ASSERT_TRUE(bone >= 0 && bone < kGroundBones && points >= 4 && points <= 8) << "strand " << s;
+      onTail += bone == kTail;
+      onNeckOrHead += bone == kNeck1 || bone == kNeck2 || bone == kHead;
+      int fromPalette = 0;  // a palette colour, full or at 0.8
+      for (int k = 0; k < 10; ++k)
+        fromPalette += set.color[s] == Character(c).colour[k / 2] * (k % 2 ? 0.8f : 1);
+      EXPECT_TRUE(fromPalette);
+      EXPECT_LT(length(set.local[s][0] - GetRig().bind[bone].transformPoint(vec3())), 5.0f);
+    }
+    EXPECT_TRUE(onTail > 3 && onNeckOrHead > 5);
+  }
+  std::vector<CollisionEllipsoid> shapes;
+  std::string error;
+  ASSERT_TRUE(DecodeSphereCol(files["bin\\sph.col"], &shapes, &error)) << error;
+  int carriedBy[kBoneTotal] = {};
+  for (const CollisionEllipsoid& s : shapes) {
+    ASSERT_TRUE(s.bone >= 0 && s.bone < kBoneTotal);
+    ++carriedBy[s.bone];
+  }
+  EXPECT_TRUE(carriedBy[kHead] && carriedBy[kNeck1] + carriedBy[kNeck2] &&
+              carriedBy[kRoot] + carriedBy[kSpine]);
+}
+}  // namespace
