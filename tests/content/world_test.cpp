@@ -118,7 +118,7 @@ TEST(World, SeaBelowTheHorizonMeetsTheSkyInItsColour) {
     g_camera.angles = vec3(0, 0, yaw);
     g_camera.Update();
     CameraLoadMatrices(g_camera);
-    g_sky.Draw();
+    g_sky.Draw(g_camera.ViewMatrix(g_camera.angles));  // the camera sits at the origin
     unsigned char rgb[64][64][3];
     glReadPixels(0, 0, 64, 64, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     for (int x : {5, 58}) {
