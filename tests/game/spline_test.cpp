@@ -36,7 +36,7 @@ void Fill(CSpline& s) {
 const MouseRay kRay{vec3(-10, 0, 0), vec3(20, 0, 0)};  // along +X, 20 long
 }  // namespace
 
-TEST(CSpline, ResizeConstrainSwapAndAddStrand) {
+TEST(CSpline, ResizeNeverWrapsTheCountsConstrainSwapAndAddStrand) {
   CSpline s;
   Fill(s);
   ASSERT_TRUE(s.Resize(5, 99));  // b ignored when growing the set
@@ -45,6 +45,11 @@ TEST(CSpline, ResizeConstrainSwapAndAddStrand) {
   s.local[2][1] = vec3(7, 7, 7);
   ASSERT_TRUE(s.Resize(2, 2) && s.pointCount[2] == 2 && s.Resize(2, 3));  // arrays kept
   EXPECT_EQ(s.local[2][1], vec3(7, 7, 7));
+  LogCapture log;  // counts are 16 bits: growth past 65535 is refused and nothing changes
+  ASSERT_TRUE(!s.Resize(2, 65536) && s.Resize(65535, -1) && !s.Resize(65536, -1));
+  s.AddStrand(vec3(), vec3(0, 0, 1), 2);
+  EXPECT_TRUE(s.count == 65535 && s.pointCount[2] == 3 && s.local[2][1] == vec3(7, 7, 7));
+  EXPECT_EQ(log.lines.size(), 3u);  // a warning each
   s.segLen[0][0] = s.segLen[0][1] = 1;
   s.Constrain(0);  // each point along its direction from the one before; the root stays
   ExpectNear(s.local[0][1], vec3(0, 0, 1));
