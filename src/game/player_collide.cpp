@@ -24,8 +24,9 @@ void SPlayer::Collide(Model& map, Model* cloud) {
 
   if (grounded || touched) {
     touched = false;
-    // While grounded, velocity holds the frame's whole step.
-    const vec3 o = body.position + velocity;
+    // The probe starts one frame's step ahead: while grounded the velocity
+    // holds that step whole, after an airborne touch it is per second.
+    const vec3 o = body.position + (grounded ? velocity : velocity * dt);
     const vec3 d = body.world.column(2) * -r;
     float t = 1;
     vec3 hit, normal;

@@ -162,13 +162,22 @@ TEST_F(MotionTest, StandingCharactersTurnTowardTheView) {
   }
 }
 
-TEST_F(MotionTest, TheGroundProbeSnapsWithinOneRadius) {
+TEST_F(MotionTest, TheGroundProbeSnapsWithinOneRadiusFromTheFramesOwnStep) {
   SPlayer& p = Collide(2, vec3(3, 4, 1), vec3(), true);  // sunk in by less than a radius
   EXPECT_TRUE(p.grounded && p.touched && p.up == vec3(0, 0, 1));
   ExpectNear(p.body.position, vec3(3, 4, 0), 1e-4f);
   Collide(2, vec3(3, 4, 2), vec3(1, 0, 0), true);  // grounded, the velocity is the whole step
   ExpectNear(p.body.position, vec3(4, 4, 0), 1e-4f);
   EXPECT_EQ(p.velocity, vec3());
+  // After an airborne touch the velocity is per second: the probe starts one
+  // frame's step ahead, not a second ahead on the ledge.
+  TestBox ledge(vec3(50, -5, -10), vec3(150, 5, 1));
+  g_trees = &ledge.model;
+  g_treeCount = 1;
+  p.touched = true;
+  Collide(2, vec3(0, 0, 2.2f), vec3(100, 0, 0));
+  EXPECT_TRUE(p.grounded);
+  ExpectNear(p.body.position, vec3(100 * kDt, 0, 0), 1e-4f);
   Collide(2, vec3(0, 0, 7), vec3(), true);  // more than a radius up: falling at once
   EXPECT_FALSE(p.grounded || p.touched);
   ExpectNear(p.velocity, vec3(0, 0, -100 * kDt), 1e-4f);
