@@ -128,15 +128,17 @@ TEST_F(MotionTest, InTheAirOnlyTheWingedFlyAndAFastFallPitchesTheRoot) {
   ExpectNear(q.lookTarget - q.body.worldCenter, vec3(0, -100, 0), 1e-3f);
 }
 
-TEST_F(MotionTest, StandingCharactersTurnTowardTheView) {
+TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {
   SPlayer& p = Put(3, 0, true);
   const struct {
     vec3 target;  // from the feet; the body faces +x
     const char* clip;
   } cases[] = {
-      {vec3(0, 100, 2), "TurnLeft"},
-      {vec3(0, -100, 2), "TurnRight"},
-      {vec3(100, 10, 2), "Stand"},  // almost straight ahead
+      {vec3(0, 100, 2), "TurnLeft"},     {vec3(0, -100, 2), "TurnRight"},
+      {vec3(100, 10, 2), "Stand"},    // almost straight ahead
+      {vec3(100, 0, -100), "Stand"},  // ahead, the view pitched 45 degrees down
+      {vec3(100, 0, 140), "Stand"},   // or 54 up
+      {vec3(0, 0, -100), "Stand"},    // straight down
       {vec3(30, 100, -100), "TurnLeft"},
   };
   for (const auto& c : cases) {
