@@ -44,6 +44,10 @@ void SPlayer::Collide(Model& map, Model* cloud) {
       return;
     }
   }
+  // Leaving the ground, the step the movement code stored becomes a speed
+  // again: the character goes on off the edge instead of dropping on the
+  // spot with a fiftieth of it.
+  if (grounded && dt > 0) velocity = velocity / dt;
   grounded = false;
   touched = false;
 
@@ -76,8 +80,13 @@ void SPlayer::Collide(Model& map, Model* cloud) {
     }
   }
 
-  if (touched && dot(s, contactNormal) < 0) {
-    // Stop on the surface; next frame's probe snaps the character down.
+  // Arriving at a surface, stop on it; next frame's probe snaps the character
+  // down. A sphere that already reached into the surface (as the body's
+  // sphere reaches into the ground it stands on) has not arrived: it moves
+  // on, or at the end of the ground, with nothing beyond for the probe, the
+  // character would be put back on the last ground forever.
+  const bool arrived = dot(body.worldCenter - point, contactNormal) >= r;
+  if (touched && arrived && dot(s, contactNormal) < 0) {
     up = contactNormal;
     velocity = vec3();
     return;
