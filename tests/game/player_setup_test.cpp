@@ -71,14 +71,14 @@ TEST(PlayerSetup, FourCharactersFromTheTableCharacterThreeControlledWithItsLineF
   g_map.Reset();
 }
 
-TEST_F(CharacterTest, SphereFileReadsWhatItHoldsAndWarnsWhenItHoldsLessThanItLists) {
+TEST_F(CharacterTest, SphereFileReadsWhatItHoldsAndWarnsAboutWhatIsMissingOrUnusable) {
   ScratchDir dir;
   std::filesystem::create_directory("bin");
   TestCrew crew(1);  // a body of six bones
   SPlayer& p = crew.players[0];
   {
     LogCapture log;
-    p.LoadSpheres("bin\\sph.col");
+    EXPECT_FALSE(p.LoadSpheres("bin\\sph.col"));
     EXPECT_TRUE(log.Contains("WARNING::Can't load sph.col") && !log.Contains("Loaded"));
   }
   // `held` records on bone numbers `bone`, `bone` + 1, ... (the bone + 1).
@@ -98,20 +98,20 @@ TEST_F(CharacterTest, SphereFileReadsWhatItHoldsAndWarnsWhenItHoldsLessThanItLis
   } cases[] = {
       {file(3, 3, 1), 3, false}, {file(0x10002, 2, 1), 2, false},  // low 16 bits only
       {file(9, 2, 1), 2, true},  {cut, 1, true},                   // fewer than listed
-      {file(0, 0, 1), 0, false}, {std::vector<uint8_t>(42), 0, false},
-      {{1, 0}, 0, false},                                    // none
-      {file(1, 1, 0), 1, false}, {file(2, 2, 6), 2, false},  // on no bone; on bones 5 and 6
+      {file(0, 0, 1), 0, true},  {std::vector<uint8_t>(42), 0, true},
+      {{1, 0}, 0, true},                                    // none
+      {file(1, 1, 0), 1, true},  {file(2, 2, 6), 2, true},  // on no bone; on bones 5 and 6
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file.size());
     ASSERT_TRUE(dir.Write("bin/sph.col", c.file));
     LogCapture log;
-    p.LoadSpheres("bin\\sph.col");
+    ASSERT_TRUE(p.LoadSpheres("bin\\sph.col"));
+    p.CheckSpheres("bin\\sph.col");
     ASSERT_EQ(p.sphereCount, c.count);
-    EXPECT_EQ(log.lines.back(), "Loaded sph.col");
     EXPECT_EQ(log.lines.size(), c.warned ? 2u : 1u);
-    EXPECT_EQ(log.lines[0].rfind("WARNING::SPlayer::[bin\\sph.col]", 0),
-              c.warned ? 0u : std::string::npos);
+    EXPECT_TRUE(log.Contains("Loaded sph.col"));
+    EXPECT_EQ(log.Contains("WARNING::SPlayer::[bin\\sph.col]"), c.warned);
   }
   const SpherePlacement& last = p.spheres[1];  // the bone stored as the file's number - 1
   EXPECT_TRUE(last.position == vec3(2, 2, 3) && last.rotation == vec3(0.1f, 0.2f, 0.3f) &&
