@@ -80,9 +80,8 @@ TEST_F(MotionTest, KeysGiveSpeedsInBodyRadiiTheLastCommandChoosesTheClipAndSpace
     EXPECT_EQ(p.forwardSpeed, 0);
     g_mouseLeft = false;
   }
-  // Space: crouching in the landing clip (from frame 2) until it has looped,
-  // then straight up at 70; with w 2 radii per second forward, times 1.5;
-  // with w and the left button the fast jump, four times as far.
+  // Space: crouching (the landing clip from frame 2) until it has looped, then up at 70;
+  // with w 2 radii per second forward, times 1.5; with the left button too, four times that.
   g_keys[' '] = 1;
   p.Control();
   CAnim& land = *p.Clip(p.clipLand);
@@ -111,8 +110,7 @@ TEST_F(MotionTest, InTheAirOnlyTheWingedFlyAndAFastFallPitchesTheRoot) {
     Put(i, 2, false, vec3(0, 0, 100)).Control();
     EXPECT_STREQ(crew_.players[i].ClipName(), i < 2 ? "Fly" : "JumpAir") << i;
   }
-  // 80 across and 10 down (70 >= 50): the fast clip, pitched 10 * 0.25 - 20
-  // degrees, clamped to [-60, 25]; below 50 the plain clip, level.
+  // 80 across, 10 down (70 >= 50): fast, pitched 10 * 0.25 - 20 in [-60, 25]; below 50 level.
   SPlayer& q = crew_.players[2];
   const float falls[][4] = {{80, -10, -17.5f, 1}, {600, -500, 25, 1}, {40, -10, 0, 0}};
   for (const auto& f : falls) {
@@ -126,6 +124,10 @@ TEST_F(MotionTest, InTheAirOnlyTheWingedFlyAndAFastFallPitchesTheRoot) {
   g_mouseRight = true;
   q.Control();
   ExpectNear(q.lookTarget - q.body.worldCenter, vec3(0, -100, 0), 1e-3f);
+  SPlayer& f = Put(0, 8, false, vec3(0, 0, 100));  // flying: toward the command, no gravity
+  f.forwardSpeed = 10, f.strafeSpeed = 4;
+  f.Physics(ground_.model, nullptr);
+  ExpectNear(f.velocity, vec3(10, 4, 0) * (2 * kDt), 1e-4f);
 }
 
 TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {
@@ -165,14 +167,16 @@ TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {
 }
 
 TEST_F(MotionTest, TheGroundProbeSnapsWithinOneRadiusFromTheFramesOwnStep) {
+  TestBox roof(vec3(0, 0, 2), vec3(6, 8, 2.5f));  // a tree 1.5 radii up is not asked
+  g_trees = &roof.model;
+  g_treeCount = 1;
   SPlayer& p = Collide(2, vec3(3, 4, 1), vec3(), true);  // sunk in by less than a radius
   EXPECT_TRUE(p.grounded && p.touched && p.up == vec3(0, 0, 1));
   ExpectNear(p.body.position, vec3(3, 4, 0), 1e-4f);
   Collide(2, vec3(3, 4, 2), vec3(1, 0, 0), true);  // grounded, the velocity is the whole step
   ExpectNear(p.body.position, vec3(4, 4, 0), 1e-4f);
   EXPECT_EQ(p.velocity, vec3());
-  // After an airborne touch the velocity is per second: the probe starts one
-  // frame's step ahead, not a second ahead on the ledge.
+  // After an airborne touch the velocity is per second: probe one frame's step ahead.
   TestBox ledge(vec3(50, -5, -10), vec3(150, 5, 1));
   g_trees = &ledge.model;
   g_treeCount = 1;
@@ -202,8 +206,7 @@ TEST_F(MotionTest, TheAirborneSweepStopsSlidesOrKeepsTheStepAndUpRisesOrSeeksASu
       {vec3(5, 0, 10), vec3(200, 0, 0), vec3(5, 0, 8)},  // arriving: stopped, on the wall
       // Overlapping it, moving into it and along it: out to one radius.
       {vec3(8, 0, 10), vec3(50, 100, 0), vec3(10 - r, 100 * kDt, 8 - fall)},
-      // Overlapping, moving along and slightly away: the push-out would
-      // lengthen the step, so the plain step is taken.
+      // Overlapping, moving along and away: the longer push-out gives way to the step.
       {vec3(8, 0, 10), vec3(-1, 100, 0), vec3(8 - kDt, 100 * kDt, 8 - fall)},
   };
   for (const auto& c : cases) {
@@ -307,7 +310,6 @@ TEST_F(UpdateTest, RunningOffEachSideOfTheMapReachesTheWrapOrTheStartOver) {
   for (int i = 0; i < 3; ++i) crew_.players[i].body.position = vec3(500, 500, 0);  // away
   SPlayer& p = crew_.players[3];
   for (float yaw : {0.0f, 90.0f, 180.0f, 270.0f}) {
-    SCOPED_TRACE(yaw);
     p.body.position = p.velocity = vec3();
     p.up = vec3(0, 0, 1);
     p.forwardSpeed = 0;
@@ -320,7 +322,7 @@ TEST_F(UpdateTest, RunningOffEachSideOfTheMapReachesTheWrapOrTheStartOver) {
       last = p.body.position;
       UpdateFrame(false);
     }
-    EXPECT_LT(frame, 400) << p.body.position.x << " " << p.body.position.y;
+    EXPECT_LT(frame, 400) << yaw << ": stuck at " << p.body.position.x << " " << p.body.position.y;
   }
   g_map.Release();
   g_map.Reset();

@@ -55,6 +55,9 @@ TEST(CSpline, ResizeNeverWrapsTheCountsConstrainSwapAndAddStrand) {
   ExpectNear(s.local[0][1], vec3(0, 0, 1));
   ExpectNear(s.local[0][2], vec3(0, 0, 1) + normalize(vec3(0, 1.5f, 1)));
   EXPECT_EQ(s.local[1][1], vec3(1, 1, 0));  // other strands untouched
+  vec3 mid;  // the B-spline halfway: (P0 + 23 P1 + 23 P2 + P3) / 48, the end's P3 = P2
+  s.Evaluate(0, 2, 0.5f, mid, 1, false);
+  ExpectNear(mid, (s.world[0][0] + 23.0f * s.world[0][1] + 24.0f * s.world[0][2]) / 48.0f);
   s.Swap(0, 1);
   EXPECT_TRUE(s.pointCount[0] == 2 && s.bone[1] == 4 && s.color[1] == vec3(1, 0.5f, 0.25f));
   // AddStrand: points one unit apart along the normal, in bone space.
@@ -76,8 +79,7 @@ TEST(CSpline, SaveLoadRefusalsAndAFileThatCantBeReplaced) {
   CSpline a;
   Fill(a);
   LogCapture log;
-  ASSERT_TRUE(a.Save("KT.Line"));
-  EXPECT_TRUE(log.Contains("Saved [KT.Line]"));
+  ASSERT_TRUE(a.Save("KT.Line") && log.Contains("Saved [KT.Line]"));
   std::vector<uint8_t> file, after;
   ASSERT_TRUE(ReadWholeFile("KT.Line", &file));
   ASSERT_EQ(file.size(), 5u + (2 + 12 + 1 + 36) + (2 + 12 + 1 + 24));
@@ -108,13 +110,11 @@ TEST(CSpline, SaveLoadRefusalsAndAFileThatCantBeReplaced) {
   EXPECT_TRUE(b.Load("empty.Line") && log.Contains("Loaded Spline [empty.Line] :: (v:0)"));
   ASSERT_EQ(mkdir("KT.Line.saving", 0755), 0);  // the new file can't be made
   a.Resize(3, -1);
-  EXPECT_FALSE(a.Save("KT.Line"));
-  EXPECT_TRUE(log.Contains("WARNING::Spline::(KT.Line) can't save"));
+  EXPECT_TRUE(!a.Save("KT.Line") && log.Contains("WARNING::Spline::(KT.Line) can't save"));
   EXPECT_TRUE(ReadWholeFile("KT.Line", &after) && after == file);
 }
 
-// A test character in free view, seen from (-10, 0, 2) along +X: the window's
-// centre shows the body's back. Strands on no bone live in the world.
+// A test character in free view seen from (-10, 0, 2) along +X, its back mid-window.
 class EditStrandsTest : public CharacterTest {
  protected:
   void SetUp() override {
@@ -167,8 +167,7 @@ TEST_F(EditStrandsTest, PickingCuttingCombingAndThePaintPresets) {
   EXPECT_TRUE(pick.strand == 0 && pick.point == 2);
   for (int point : {-1, 2, 40, 0, 2}) CutStrand(set_, 0, point);  // never adds points
   EXPECT_EQ(set_.pointCount[0], 1);
-  // Combing: point 1 of strand 2 lies 0.5 off the ray, 17 along it, and
-  // moves by (1 - 0.5/3) * 17 * drag; point 0 is the root.
+  // Combing: point 1, 0.5 off the ray and 17 along it, moves (1 - 0.5/3) * 17 * drag.
   CombStrand(set_, 2, kRay, vec3(0, 0.1f, 0));
   EXPECT_EQ(set_.local[2][0], vec3(7, 0, 0.5f));
   ExpectNear(set_.local[2][1], vec3(7, 0, 3));  // beyond 3 units: untouched
