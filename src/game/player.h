@@ -86,9 +86,13 @@ struct SPlayer {
 
   // Reads sphere placements from the named file (through the archive
   // lookup) into spheres/sphereCount. A missing file logs "Can't load
-  // sph.col" and leaves none; a count larger than the file holds reads the
-  // records that are there (with a warning).
-  void LoadSpheres(const char* name);
+  // sph.col", leaves none and gives false; a count larger than the file
+  // holds reads the records that are there (with a warning).
+  bool LoadSpheres(const char* name);
+  // Warns, naming the file, when the placements read from it leave the
+  // strands without collision: none at all, or some that no strand can use
+  // (SphereUsable). Init runs it after LoadSpheres has opened the file.
+  void CheckSpheres(const char* name) const;
 
   // Clip choice, player input and the jump (reads the input tables, g_view
   // and the frame time).
@@ -133,9 +137,13 @@ struct SPlayer {
   // Pushes strand points out of the collision ellipsoids (spheres) grown by
   // 1.3, on the posed body: the simulated points, or in free view (mode 2)
   // the rest points carried by their bones, so what the editor shapes
-  // stays outside the body. Placements on bones the body lacks, or with a
-  // zero radius, are skipped.
+  // stays outside the body. Placements that aren't SphereUsable are skipped.
   void CollideStrands();
+  // True when the placement is on a bone the body has and no radius is 0 (a
+  // flat ellipsoid has no inside).
+  bool SphereUsable(const SpherePlacement& p) const {
+    return p.bone < body.boneCount && p.scale.x != 0 && p.scale.y != 0 && p.scale.z != 0;
+  }
 
   // The strand editor, once per frame after the strands are drawn; does
   // nothing unless mode is kModeFreeView. Reads the input tables, the

@@ -24,8 +24,9 @@ void SPlayer::Collide(Model& map, Model* cloud) {
 
   if (grounded || touched) {
     touched = false;
-    // While grounded, velocity holds the frame's whole step.
-    const vec3 o = body.position + velocity;
+    // The probe starts one frame's step ahead: while grounded the velocity
+    // holds that step whole, after an airborne touch it is per second.
+    const vec3 o = body.position + (grounded ? velocity : velocity * dt);
     const vec3 d = body.world.column(2) * -r;
     float t = 1;
     vec3 hit, normal;
@@ -43,6 +44,10 @@ void SPlayer::Collide(Model& map, Model* cloud) {
       return;
     }
   }
+  // Leaving the ground, the step the movement code stored becomes a speed
+  // again: the character goes on off the edge instead of dropping on the
+  // spot with a fiftieth of it.
+  if (grounded && dt > 0) velocity = velocity / dt;
   grounded = false;
   touched = false;
 
@@ -75,8 +80,13 @@ void SPlayer::Collide(Model& map, Model* cloud) {
     }
   }
 
-  if (touched && dot(s, contactNormal) < 0) {
-    // Stop on the surface; next frame's probe snaps the character down.
+  // Arriving at a surface, stop on it; next frame's probe snaps the character
+  // down. A sphere that already reached into the surface (as the body's
+  // sphere reaches into the ground it stands on) has not arrived: it moves
+  // on, or at the end of the ground, with nothing beyond for the probe, the
+  // character would be put back on the last ground forever.
+  const bool arrived = dot(body.worldCenter - point, contactNormal) >= r;
+  if (touched && arrived && dot(s, contactNormal) < 0) {
     up = contactNormal;
     velocity = vec3();
     return;

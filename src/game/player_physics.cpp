@@ -40,11 +40,14 @@ void SPlayer::Orient() {
       (grounded || InClip(clipJumpAir) || InClip(clipFly) || InClip(clipFlyFast))) {
     align = true;
     // Standing once the landing has faded: stay put until the view is well
-    // off to one side, then play a turn on the spot.
+    // off to one side, then play a turn on the spot. Only the directions
+    // across the up axis count: a view pitched up or down (or straight down)
+    // is no reason to turn, and would turn the character forever.
     const CAnim* land = Clip(clipLand);
     if (InClip(clipStand) && (!land || land->weight < 0.1f)) {
       align = false;
-      if (dot(f, dn) < 0.8f) {
+      const vec3 flat = dn - u * dot(dn, u);
+      if (dot(normalize(f - u * dot(f, u)), flat) < 0.8f * length(flat)) {
         const int turn = dot(cross(u, f), dn) >= 0 ? clipTurnLeft : clipTurnRight;
         SetClip(turn);
         if (CAnim* clip = Clip(turn)) clip->loops = 0;

@@ -192,7 +192,8 @@ void SPlayer::Init(int characterIndex) {
   for (int i = 0; i < 5; ++i)
     colors[i] = vec3(row.colors[i][0], row.colors[i][1], row.colors[i][2]) * 0.003921569f;
 
-  LoadSpheres("bin\\sph.col");
+  // Without usable placements the strands pass through the body: say so.
+  if (LoadSpheres("bin\\sph.col")) CheckSpheres("bin\\sph.col");
   trail.Init(&body, 20, 3);
   mode = kModeFollow;
   frame.setIdentity();
@@ -215,11 +216,11 @@ const char* CharacterLineFile(int index) {
   return kCharacters[index & 3].lineFile;
 }
 
-void SPlayer::LoadSpheres(const char* name) {
+bool SPlayer::LoadSpheres(const char* name) {
   FILE* file = CoreOpen(name, "rb", true);
   if (!file) {
     Log(LOG_WARNING, "Can't load sph.col");
-    return;
+    return false;
   }
   // Reads are not stopped at an archive entry's end: the size bounds them.
   const int32_t size = CWsize(name, "rb", true);
@@ -249,6 +250,18 @@ void SPlayer::LoadSpheres(const char* name) {
   }
   std::fclose(file);
   Log(LOG_INFO, "Loaded sph.col");
+  return true;
+}
+
+void SPlayer::CheckSpheres(const char* name) const {
+  int unusable = 0;
+  for (int i = 0; i < sphereCount; ++i) unusable += !SphereUsable(spheres[i]);
+  if (sphereCount == 0) {
+    Log(LOG_WARNING, "SPlayer::[%s] holds no placements", name);
+  } else if (unusable > 0) {
+    Log(LOG_WARNING, "SPlayer::[%s] [%i] of [%i] placements lie on no bone of the body or are flat",
+        name, unusable, static_cast<int>(sphereCount));
+  }
 }
 
 CAnim* SPlayer::Clip(int clip) const {

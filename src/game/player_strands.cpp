@@ -26,8 +26,7 @@ void SPlayer::CollideStrands() {
   const bool restShape = mode == kModeFreeView;
   for (int e = 0; e < sphereCount; ++e) {
     const SpherePlacement& p = spheres[e];
-    // A flat ellipsoid has no inside (and no inverse).
-    if (p.bone >= body.boneCount || !(p.scale.x != 0 && p.scale.y != 0 && p.scale.z != 0)) continue;
+    if (!SphereUsable(p)) continue;
     mat4 placement, scale;
     placement.fromEuler(p.rotation, p.position);
     scale.m[0] = p.scale.x;

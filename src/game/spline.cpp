@@ -18,6 +18,7 @@
 namespace {
 constexpr const char* kSource = "inc\\Spline";
 constexpr const char* kResize = "CSpline::Resize";
+constexpr int kMaxCount = 65535;
 
 float SegmentLength(const vec3& a, const vec3& b) {
   const vec3 d = a - b;
@@ -38,6 +39,13 @@ bool ReadEntry(const char* name, std::vector<uint8_t>* out) {
 }  // namespace
 
 bool CSpline::Resize(int a, int b) {
+  // The counts are 16 bits: growing past them would wrap a count and leave
+  // it short of its arrays. Refused before anything changes.
+  if (a > kMaxCount || b > kMaxCount) {
+    Log(LOG_WARNING, "Spline:: can't grow to [%i]x[%i], at most [%i] strands and points", a, b,
+        kMaxCount);
+    return false;
+  }
   if (a > count) {
     const int n = a;
     bool ok =

@@ -39,7 +39,8 @@ class CSpline {
   // a > count: grows the set to a strands (b ignored). a < count: sets strand
   // a's point count to b, growing its point arrays when b is larger (new
   // points zeroed). a == count: nothing. False after a failed growth (the
-  // growth message is logged).
+  // growth message is logged), and with a warning for a or b above 65535,
+  // which the 16-bit counts can't hold: then nothing changes.
   bool Resize(int a, int b);
 
   // Frees every array; the set is then empty (count 0). `style` and `owner`

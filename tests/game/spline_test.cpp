@@ -1,199 +1,262 @@
-#include "game/spline.h"
+// Strand sets (CSpline) and the strand editor: its operations on a set, and
+// SPlayer::EditStrands driven in-process with a camera and the input tables.
+#include "game/strand_editor.h"
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstring>
-#include <vector>
 
-#include "geometry/model.h"
+#include "core/window_state.h"
+#include "game/camera.h"
 #include "storage/archive_writer.h"
+#include "support/gl_context.h"
+#include "support/test_character.h"
 #include "support/test_support.h"
-#include "support/vec_expect.h"
 
 namespace {
-// Two strands: one of three points on bone 4, one of two points on no bone.
-void Fill(CSpline& s) {
-  ASSERT_TRUE(s.Resize(2, -1));
-  ASSERT_TRUE(s.Resize(0, 3));
-  ASSERT_TRUE(s.Resize(1, 2));
-  s.local[0][0] = vec3(0, 0, 0);
-  s.local[0][1] = vec3(0, 0, 2);
-  s.local[0][2] = vec3(0, 1.5f, 2);
-  s.local[1][0] = vec3(1, 1, 1);
-  s.local[1][1] = vec3(1, 1, 0);
-  s.color[0] = vec3(1, 0.5f, 0.25f);
-  s.color[1] = vec3(0, 0, 1);
-  s.bone[0] = 4;
-  s.bone[1] = -1;
+// Appends a strand on no bone through `points` (rest lengths from them).
+void AddLine(CSpline& set, std::initializer_list<vec3> points) {
+  const int s = set.count, n = static_cast<int>(points.size());
+  EXPECT_TRUE(set.Resize(s + 1, -1) && set.Resize(s, n));
+  std::copy(points.begin(), points.end(), set.local[s]);
+  std::copy(points.begin(), points.end(), set.world[s]);
+  for (int k = 0; k + 1 < n; ++k) set.segLen[s][k] = length(set.local[s][k + 1] - set.local[s][k]);
 }
+
+// Two strands: three points on bone 4, two points on no bone.
+void Fill(CSpline& s) {
+  AddLine(s, {vec3(), vec3(0, 0, 2), vec3(0, 1.5f, 2)});
+  AddLine(s, {vec3(1, 1, 1), vec3(1, 1, 0)});
+  s.color[0] = vec3(1, 0.5f, 0.25f);
+  s.bone[0] = 4;
+}
+
+const MouseRay kRay{vec3(-10, 0, 0), vec3(20, 0, 0)};  // along +X, 20 long
 }  // namespace
 
-TEST(CSpline, ResizeGrowsTheSetOrSetsOneStrandsPoints) {
+TEST(CSpline, ResizeNeverWrapsTheCountsConstrainSwapAndAddStrand) {
   CSpline s;
+  Fill(s);
   ASSERT_TRUE(s.Resize(5, 99));  // b ignored when growing the set
-  EXPECT_EQ(s.count, 5);
-  EXPECT_EQ(s.pointCount[4], 0);
-  EXPECT_EQ(s.local[4], nullptr);
-  ASSERT_TRUE(s.Resize(2, 4));
-  EXPECT_EQ(s.pointCount[2], 4);
-  EXPECT_EQ(s.segLen[2][3], 0.0f);
-  ExpectNear(s.local[2][3], vec3());
+  EXPECT_TRUE(s.count == 5 && s.pointCount[4] == 0 && s.bone[4] == -1);
+  ASSERT_TRUE(s.Resize(2, 4) && s.segLen[2][3] == 0);
   s.local[2][1] = vec3(7, 7, 7);
-  ASSERT_TRUE(s.Resize(2, 2));  // shrinking keeps the arrays
-  EXPECT_EQ(s.pointCount[2], 2);
-  ExpectNear(s.local[2][1], vec3(7, 7, 7));
-  ASSERT_TRUE(s.Resize(7, 0));
-  EXPECT_EQ(s.count, 7);
-  EXPECT_EQ(s.pointCount[2], 2);
-  s.Clear();
-  EXPECT_EQ(s.count, 0);
-  EXPECT_EQ(s.local, nullptr);
+  ASSERT_TRUE(s.Resize(2, 2) && s.pointCount[2] == 2 && s.Resize(2, 3));  // arrays kept
+  EXPECT_EQ(s.local[2][1], vec3(7, 7, 7));
+  LogCapture log;  // counts are 16 bits: growth past 65535 is refused and nothing changes
+  ASSERT_TRUE(!s.Resize(2, 65536) && s.Resize(65535, -1) && !s.Resize(65536, -1));
+  s.AddStrand(vec3(), vec3(0, 0, 1), 2);
+  EXPECT_TRUE(s.count == 65535 && s.pointCount[2] == 3 && s.local[2][1] == vec3(7, 7, 7));
+  EXPECT_EQ(log.lines.size(), 3u);  // a warning each
+  s.segLen[0][0] = s.segLen[0][1] = 1;
+  s.Constrain(0);  // each point along its direction from the one before; the root stays
+  ExpectNear(s.local[0][1], vec3(0, 0, 1));
+  ExpectNear(s.local[0][2], vec3(0, 0, 1) + normalize(vec3(0, 1.5f, 1)));
+  EXPECT_EQ(s.local[1][1], vec3(1, 1, 0));  // other strands untouched
+  vec3 mid;  // the B-spline halfway: (P0 + 23 P1 + 23 P2 + P3) / 48, the end's P3 = P2
+  s.Evaluate(0, 2, 0.5f, mid, 1, false);
+  ExpectNear(mid, (s.world[0][0] + 23.0f * s.world[0][1] + 24.0f * s.world[0][2]) / 48.0f);
+  s.Swap(0, 1);
+  EXPECT_TRUE(s.pointCount[0] == 2 && s.bone[1] == 4 && s.color[1] == vec3(1, 0.5f, 0.25f));
+  // AddStrand: points one unit apart along the normal, in bone space.
+  Model body;  // turned to face +Y
+  body.Reset();
+  body.position = vec3(10, 0, 0);
+  body.angles = vec3(0, 0, 90);
+  CSpline t;
+  t.owner = &body;
+  t.AddStrand(vec3(10, 0, 5), vec3(1, 0, 0), 3);
+  ASSERT_EQ(t.count, 1);
+  EXPECT_TRUE(t.bone[0] == -1 && t.segLen[0][0] == 1.0f);  // no ray hit: no bone
+  ExpectNear(t.local[0][2], vec3(0, -2, 5), 1e-4f);
+  ExpectNear(t.world[0][1], vec3(10, 1, 5), 1e-4f);  // a starting value only
 }
 
-TEST(CSpline, SaveAndLoadRoundTrip) {
+TEST(CSpline, SaveLoadRefusalsAndAFileThatCantBeReplaced) {
   ScratchDir dir;
   CSpline a;
   Fill(a);
-  LogCapture capture;
-  ASSERT_TRUE(a.Save("KT.Line"));
-  EXPECT_TRUE(capture.Contains("Saved [KT.Line]"));
-  std::vector<uint8_t> file;
+  LogCapture log;
+  ASSERT_TRUE(a.Save("KT.Line") && log.Contains("Saved [KT.Line]"));
+  std::vector<uint8_t> file, after;
   ASSERT_TRUE(ReadWholeFile("KT.Line", &file));
   ASSERT_EQ(file.size(), 5u + (2 + 12 + 1 + 36) + (2 + 12 + 1 + 24));
-  EXPECT_EQ(std::memcmp(file.data(), "SH3", 3), 0);
-  EXPECT_EQ(file[5 + 14], 5);       // bone 4 stored as 5
-  EXPECT_EQ(file[5 + 51 + 14], 0);  // no bone stored as 0
-
-  CSpline b;
-  Fill(b);  // loading into a set that holds strands replaces them
-  ASSERT_TRUE(b.Load("KT.Line"));
-  EXPECT_TRUE(capture.Contains("Loaded Spline [KT.Line] :: (v:2)"));
-  ASSERT_EQ(b.count, 2);
-  EXPECT_EQ(b.pointCount[0], 3);
-  EXPECT_EQ(b.bone[0], 4);
-  EXPECT_EQ(b.bone[1], -1);
-  ExpectNear(b.color[0], vec3(1, 0.5f, 0.25f));
-  for (int k = 0; k < 3; ++k) ExpectNear(b.local[0][k], a.local[0][k]);
-  ExpectNear(b.world[0][2], a.local[0][2]);
-  EXPECT_FLOAT_EQ(b.segLen[0][0], 2.0f);
-  EXPECT_FLOAT_EQ(b.segLen[0][1], 1.5f);
-  a.Clear();
-  b.Clear();
-}
-
-TEST(CSpline, RefusesForeignDamagedAndMissingFiles) {
-  ScratchDir dir;
-  CSpline good;
-  Fill(good);
-  ASSERT_TRUE(good.Save("ok.Line"));
-  good.Clear();
-  std::vector<uint8_t> file;
-  ASSERT_TRUE(ReadWholeFile("ok.Line", &file));
-
-  LogCapture capture;
-  CSpline s;
-  const std::vector<uint8_t> empty = {'S', 'H', '3', 0, 0};
-  dir.Write("empty.Line", empty);
-  EXPECT_TRUE(s.Load("empty.Line"));
-  EXPECT_TRUE(capture.Contains("Loaded Spline [empty.Line] :: (v:0)"));
-
-  std::vector<uint8_t> foreign = file;
+  EXPECT_EQ(std::memcmp(file.data(), "SH3\x02\x00\x03\x00", 7), 0);
+  EXPECT_TRUE(file[5 + 14] == 5 && file[5 + 51 + 14] == 0);  // bone + 1
+  CSpline b;                                                 // loading replaces what the set held
+  Fill(b);
+  ASSERT_TRUE(b.Resize(1, 1) && b.Load("KT.Line"));
+  EXPECT_TRUE(log.Contains("Loaded Spline [KT.Line] :: (v:2)"));
+  EXPECT_TRUE(b.count == 2 && b.pointCount[1] == 2 && b.bone[0] == 4 && b.bone[1] == -1);
+  EXPECT_TRUE(b.color[0] == a.color[0] && b.local[0][2] == a.local[0][2] &&
+              b.world[0][2] == a.local[0][2]);
+  EXPECT_TRUE(b.segLen[0][0] == 2.0f && b.segLen[0][1] == 1.5f);
+  std::vector<uint8_t> foreign = file, huge = file;
   foreign[2] = '2';
+  huge[3] = huge[4] = 0xFF;
   dir.Write("foreign.Line", foreign);
-  EXPECT_FALSE(s.Load("foreign.Line"));
-  EXPECT_TRUE(capture.Contains("WARNING::Spline::(foreign.Line) bad file"));
-  // Every truncation is refused and leaves the set empty.
-  for (size_t n = 0; n < file.size(); ++n) {
-    dir.Write("cut.Line", std::vector<uint8_t>(file.begin(), file.begin() + n));
-    EXPECT_FALSE(s.Load("cut.Line")) << n;
-    EXPECT_EQ(s.count, 0) << n;
-  }
-  std::vector<uint8_t> huge = file;
-  huge[3] = huge[4] = 0xFF;  // 65535 strands claimed
   dir.Write("huge.Line", huge);
-  EXPECT_FALSE(s.Load("huge.Line"));
-  EXPECT_FALSE(s.Load("absent.Line"));
-  EXPECT_TRUE(capture.Contains("WARNING::Spline::(absent.Line) file not found"));
-  EXPECT_EQ(s.count, 0);
+  EXPECT_FALSE(b.Load("foreign.Line") || b.Load("huge.Line") || b.Load("absent.Line"));
+  EXPECT_TRUE(log.Contains("WARNING::Spline::(foreign.Line) bad file"));
+  EXPECT_TRUE(log.Contains("WARNING::Spline::(absent.Line) file not found"));
+  for (size_t n = 0; n < file.size(); ++n) {  // every truncation
+    dir.Write("cut.Line", std::vector<uint8_t>(file.begin(), file.begin() + n));
+    EXPECT_FALSE(b.Load("cut.Line")) << n;
+  }
+  EXPECT_EQ(b.count, 0);
+  dir.Write("empty.Line", std::vector<uint8_t>{'S', 'H', '3', 0, 0});
+  EXPECT_TRUE(b.Load("empty.Line") && log.Contains("Loaded Spline [empty.Line] :: (v:0)"));
+  ASSERT_EQ(mkdir("KT.Line.saving", 0755), 0);  // the new file can't be made
+  a.Resize(3, -1);
+  EXPECT_TRUE(!a.Save("KT.Line") && log.Contains("WARNING::Spline::(KT.Line) can't save"));
+  EXPECT_TRUE(ReadWholeFile("KT.Line", &after) && after == file);
 }
 
-TEST(CSpline, AFailedSaveKeepsThePreviousFile) {
+// A test character in free view seen from (-10, 0, 2) along +X, its back mid-window.
+class EditStrandsTest : public CharacterTest {
+ protected:
+  void SetUp() override {
+    CharacterTest::SetUp();
+    ASSERT_TRUE(EnsureGlContext());
+    std::swap(g_height, height_);
+    g_camera = Camera();
+    g_camera.position = vec3(-10, 0, 2);
+    g_camera.fov = 60, g_camera.zNear = 0.1f, g_camera.zFar = 100;
+    g_camera.viewportW = 320, g_camera.viewportH = 240;
+    p_.mode = kModeFreeView;
+    p_.body.ComputeBounds();
+    set_.owner = &p_.body;
+    Cursor(160, 120);
+  }
+  void TearDown() override {
+    std::swap(g_height, height_);
+    CharacterTest::TearDown();
+  }
+  static void Cursor(float x, float y) {
+    g_mouseDXPrev = g_mouseDX = x;
+    g_mouseDYPrev = g_mouseDY = y;
+  }
+  // One frame of the editor with these keys held (and the left button as given).
+  void Frame(std::initializer_list<int> keys, bool held, bool heldBefore) {
+    ResetInput();
+    for (int k : keys) g_keys[k] = 1;
+    g_mouseLeft = held;
+    g_mouseLeftPrev = heldBefore;
+    p_.EditStrands();
+  }
+  int height_ = 240;
+  TestCrew crew_{1};
+  SPlayer& p_ = crew_.players[0];
+  CSpline& set_ = p_.line;
+};
+
+TEST_F(EditStrandsTest, PickingCuttingCombingAndThePaintPresets) {
+  EXPECT_EQ(PickStrand(set_, kRay).strand, -1);  // empty set
+  AddLine(set_, {vec3(0, 0, 5), vec3(0, 0, 3), vec3(0, 0, 1)});
+  AddLine(set_, {vec3(4, 0, 2), vec3(4, 0, 0.5f)});
+  AddLine(set_, {vec3(7, 0, 0.5f), vec3(7, 0, 3)});  // as near as strand 1: the first wins
+  StrandPick pick = PickStrand(set_, kRay);
+  EXPECT_TRUE(pick.strand == 1 && pick.point == 1);
+  EXPECT_TRUE(StrandSelected(set_, 1) && !StrandSelected(set_, 0));
+  ClearSelection(set_);  // nothing within 999 units: nothing picked
+  EXPECT_EQ(PickStrand(set_, MouseRay{vec3(0, 5000, 0), kRay.dir}).strand, -1);
+  SetStrandSelected(set_, 0, true);  // a selected strand is picked, at its own point
+  pick = PickStrand(set_, kRay);
+  EXPECT_TRUE(pick.strand == 0 && pick.point == 2);
+  for (int point : {-1, 2, 40, 0, 2}) CutStrand(set_, 0, point);  // never adds points
+  EXPECT_EQ(set_.pointCount[0], 1);
+  // Combing: point 1, 0.5 off the ray and 17 along it, moves (1 - 0.5/3) * 17 * drag.
+  CombStrand(set_, 2, kRay, vec3(0, 0.1f, 0));
+  EXPECT_EQ(set_.local[2][0], vec3(7, 0, 0.5f));
+  ExpectNear(set_.local[2][1], vec3(7, 0, 3));  // beyond 3 units: untouched
+  set_.local[2][1] = vec3(7, 0, 0.5f);
+  CombStrand(set_, 2, kRay, vec3(0, 0.1f, 0));
+  ExpectNear(set_.local[2][1], vec3(7, 17 * 0.1f * (1 - 0.5f / 3), 0.5f), 1e-4f);
+  const uint8_t presets[7][3] = {{32, 152, 212}, {252, 245, 173}, {242, 112, 50}, {238, 65, 67},
+                                 {94, 188, 74},  {102, 48, 136},  {242, 182, 208}};
+  vec3 c;
+  EXPECT_FALSE(PaintPreset('0', &c) || PaintPreset('8', &c));
+  for (int k = 0; k < 7; ++k)
+    EXPECT_TRUE(PaintPreset('1' + k, &c) &&
+                c == vec3(presets[k][0], presets[k][1], presets[k][2]) * 0.003921569f);
+}
+
+TEST_F(EditStrandsTest, ExtendingAddsUnitSegmentsAndTheRemainderWithinRange) {
+  // {height of the ray above the second-to-last point, points after, last segment}
+  const float cases[][3] = {{3.4f, 7, 0.4f}, {2.0f, 5, 1.0f}, {10.5f, 4, 0.5f}, {0.1f, 4, 0.1f}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c[0]);
+    set_.Clear();
+    AddLine(set_, {vec3(0, 0, -2), vec3(0, 0, -1), vec3(), vec3(0, 0, 0.5f)});
+    EXPECT_EQ(ExtendStrand(set_, 0, MouseRay{vec3(-10, 0, c[0]), vec3(20, 0, 0)}), c[1] > 4);
+    ASSERT_EQ(set_.pointCount[0], c[1]);
+    for (int k = 2; k + 1 < c[1]; ++k) {  // straight up toward the ray
+      const float expected = k + 2 < c[1] ? 1.0f : c[2];
+      ExpectNear(set_.local[0][k + 1] - set_.local[0][k], vec3(0, 0, expected), 1e-4f);
+      EXPECT_NEAR(set_.segLen[0][k], expected, 1e-4f);
+      EXPECT_EQ(set_.flags[0][k], 0);  // the mark moved to the new end
+    }
+    EXPECT_TRUE(StrandSelected(set_, 0));
+  }
+  AddLine(set_, {vec3()});
+  EXPECT_FALSE(ExtendStrand(set_, 1, kRay));  // no segment to extend
+}
+
+TEST_F(EditStrandsTest, FreeViewAddsAndPaintsStrandsOnTheBodyAndControlSavesClearsAndReloads) {
   ScratchDir dir;
-  CSpline s;
-  Fill(s);
-  ASSERT_TRUE(s.Save("KT.Line"));
-  std::vector<uint8_t> before;
-  ASSERT_TRUE(ReadWholeFile("KT.Line", &before));
-  ASSERT_EQ(mkdir("KT.Line.saving", 0755), 0);  // the scratch file can't be made
-  s.Resize(3, -1);
-  LogCapture capture;
-  EXPECT_FALSE(s.Save("KT.Line"));
-  EXPECT_TRUE(capture.Contains("WARNING::Spline::(KT.Line) can't save"));
-  std::vector<uint8_t> after;
-  ASSERT_TRUE(ReadWholeFile("KT.Line", &after));
-  EXPECT_EQ(after, before);
-  s.Clear();
+  g_camera.position = vec3(0, 0, 12);  // looking straight down on the head's top
+  g_camera.angles = vec3(0, 90, 0);
+  p_.mode = kModePlayer;
+  Frame({'d'}, true, false);
+  EXPECT_EQ(set_.count, 0);
+  p_.mode = kModeFreeView;
+  Frame({'d'}, true, false);
+  ASSERT_EQ(set_.count, 1);
+  EXPECT_TRUE(set_.pointCount[0] == 2 && set_.bone[0] == p_.headBone);  // the top follows "head"
+  EXPECT_EQ(set_.color[0], p_.colors[1]);
+  ExpectNear(set_.BoneWorld(0).transformPoint(set_.local[0][1]), vec3(0, 0, 5), 1e-4f);
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  Frame({'f'}, true, false);
+  ASSERT_EQ(set_.count, 2);
+  EXPECT_EQ(set_.pointCount[1], 6);
+  Frame({'o', '3'}, true, false);  // the paint colour, on the strands ending near the ray
+  PaintPreset('3', &p_.colors[0]);
+  EXPECT_TRUE(set_.color[0] == p_.colors[0] && p_.colors[1] == p_.colors[0]);
+  const std::vector<uint8_t> before = set_.Encode();
+  for (int key : {'s', 'n', 'l'}) {
+    Frame({11, key}, false, false);  // with Control
+    EXPECT_EQ(set_.count, key == 'n' ? 0 : 2) << key;
+  }
+  EXPECT_TRUE(set_.Encode() == before && set_.owner == &p_.body);
 }
 
-TEST(CSpline, ConstrainKeepsTheRootAndTheLengths) {
-  CSpline s;
-  Fill(s);
-  s.segLen[0][0] = 1;
-  s.segLen[0][1] = 1;
-  s.Constrain(0);
-  ExpectNear(s.local[0][0], vec3(0, 0, 0));
-  ExpectNear(s.local[0][1], vec3(0, 0, 1));
-  // Each point moves along its direction from the already-placed one before it.
-  ExpectNear(s.local[0][2], vec3(0, 0, 1) + normalize(vec3(0, 1.5f, 1)));
-  ExpectNear(s.local[1][1], vec3(1, 1, 0));  // other strands untouched
-  s.Swap(0, 1);
-  EXPECT_EQ(s.pointCount[0], 2);
-  EXPECT_EQ(s.bone[1], 4);
-  s.Clear();
-}
-
-TEST(CSpline, EvaluateCurves) {
-  CSpline s;
-  ASSERT_TRUE(s.Resize(1, -1));
-  ASSERT_TRUE(s.Resize(0, 4));
-  const vec3 p[4] = {vec3(0, 0, 0), vec3(6, 0, 0), vec3(6, 6, 0), vec3(0, 6, 6)};
-  for (int k = 0; k < 4; ++k) s.world[0][k] = p[k];
-  vec3 out;
-  // Open, k = 2: P0..P3 = points 0..3; at t = 0 the B-spline gives (P0 + 4 P1 + P2) / 6.
-  s.Evaluate(0, 2, 0.0f, out, 1, false);
-  ExpectNear(out, (p[0] + 4.0f * p[1] + p[2]) / 6.0f);
-  // Catmull-Rom passes through P1 at t = 0 and P2 at t = 1.
-  s.Evaluate(0, 2, 0.0f, out, 0, false);
-  ExpectNear(out, p[1]);
-  s.Evaluate(0, 2, 1.0f, out, 0, false);
-  ExpectNear(out, p[2]);
-  // Closed curves wrap: k = 3 runs from point 3 to point 0.
-  s.Evaluate(0, 3, 1.0f, out, 0, true);
-  ExpectNear(out, p[0]);
-  // Past the end the last point stands in for k + 1.
-  s.Evaluate(0, 3, 1.0f, out, 0, false);
-  ExpectNear(out, p[3]);
-  out = vec3(9, 9, 9);
-  s.Evaluate(0, 1, 0.5f, out, 2, false);
-  ExpectNear(out, vec3(9, 9, 9));
-  s.Clear();
-}
-
-TEST(CSpline, AddStrandStandsOnTheSurfaceInBoneSpace) {
-  Model body;
-  body.Reset();
-  body.position = vec3(10, 0, 0);
-  body.angles = vec3(0, 0, 90);  // turned to face +Y
-  CSpline s;
-  s.owner = &body;
-  s.AddStrand(vec3(10, 0, 5), vec3(0, 0, 1), 3);
-  ASSERT_EQ(s.count, 1);
-  EXPECT_EQ(s.bone[0], -1);  // no ray hit: no bone
-  ExpectNear(s.local[0][0], vec3(0, 0, 5), 1e-4f);
-  ExpectNear(s.local[0][2], vec3(0, 0, 7), 1e-4f);
-  ExpectNear(s.world[0][1], vec3(10, 0, 6), 1e-4f);
-  EXPECT_FLOAT_EQ(s.segLen[0][0], 1.0f);
-  s.Clear();
+TEST_F(EditStrandsTest, ExtendingCuttingMovingAndDeletingFromTheKeys) {
+  AddLine(set_, {vec3(0, 30, 0), vec3(0, 30, 1)});  // ~30 from the ray: too far
+  AddLine(set_, {vec3(-5, 0, 0), vec3(-5, 0, 1)});  // the ray passes 2 above its root
+  SetStrandSelected(set_, 0, true);
+  SetStrandSelected(set_, 1, true);
+  Frame({' '}, true, true);  // the one out of range doesn't stop the other
+  EXPECT_EQ(set_.pointCount[0], 2);
+  ASSERT_EQ(set_.pointCount[1], 3);
+  ExpectNear(set_.local[1][2], vec3(-5, 0, 2), 1e-4f);
+  // "q" cuts the selected strand at its own point nearest the ray.
+  AddLine(set_, {vec3(-6, 0, 3.5f), vec3(-6, 0, 2.5f), vec3(-6, 0, 1.5f)});
+  ClearSelection(set_);
+  SetStrandSelected(set_, 2, true);
+  Frame({'q'}, true, true);
+  EXPECT_TRUE(set_.pointCount[1] == 3 && set_.pointCount[2] == 2);
+  // "m" moves the picked strand's root to the body under the cursor only.
+  Cursor(10, 10);
+  Frame({'m'}, true, true);
+  EXPECT_EQ(set_.local[2][0], vec3(-6, 0, 3.5f));
+  Cursor(160, 120);
+  Frame({'m'}, true, true);
+  ExpectNear(set_.local[2][0], vec3(-1, 0, 2), 1e-4f);
+  ClearSelection(set_);  // Delete: the last strand takes the selected one's place
+  SetStrandSelected(set_, 1, true);
+  Frame({2}, true, true);
+  ASSERT_EQ(set_.count, 2);
+  EXPECT_EQ(set_.pointCount[1], 2);
 }
