@@ -2,12 +2,17 @@
 // trace, scripted input, screenshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/log_decode.h"
+#include "game/spline.h"
 #include "storage/archive_writer.h"
+#include "support/fault_folder.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
 
@@ -143,4 +148,92 @@ TEST(Program, CameraOptionFixesTheViewAndTheTraceReportsIt) {
         line.find(",\"camera\":{\"position\":[-90,-40.5,40],\"angles\":[0,12,20],\"fov\":60}}"),
         std::string::npos)
         << line;
+}
+
+namespace {
+// Strands in a trace line (the controlled character's).
+int StrandCount(const std::string& line) {
+  int n = 0;
+  for (size_t at = line.find("\"bone\":"); at != std::string::npos;
+       at = line.find("\"bone\":", at + 1))
+    ++n;
+  return n;
+}
+
+bool Noticed(const std::string& line, const std::string& text) {
+  return line.find("\"notices\":[") != std::string::npos &&
+         line.find("\"" + text + "\"") != std::string::npos;
+}
+}  // namespace
+
+// Character 3's strands over four runs: Control+N undone and redone, a save,
+// the unsaved rest kept at quit and loaded by Backspace in the next run; then
+// from a working directory that can't be written, a save into the state
+// folder, and a failed one when that can't be made either.
+TEST(Program, StrandEditsAreUndoneSavedKeptAndLoadedAgain) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  CSpline two;
+  ASSERT_TRUE(two.Resize(2, -1) && two.Resize(0, 2) && two.Resize(1, 2));
+  two.local[0][1] = two.local[1][1] = vec3(0, 0, 1);
+  ASSERT_TRUE(two.Save("KT.Line"));
+  dir.Write("edit.script",
+            "2 key h down\n3 key h up\n5 key ctrl down\n6 key n down\n7 key n up\n8 key z down\n"
+            "9 key z up\n10 key y down\n11 key y up\n12 key s down\n13 key s up\n14 key z down\n"
+            "15 key z up\n16 key ctrl up\n");
+  std::string out;
+  ASSERT_EQ(
+      RunCommand(Program("--frames 18 --fixed-dt 0.02 --script edit.script --trace a.jsonl"), &out),
+      0)
+      << out;
+  std::vector<std::string> t = ReadLines("a.jsonl");
+  ASSERT_EQ(t.size(), 18u);
+  // {frame, strands}: Control+N, Z, Y, S, Z
+  const int rows[][2] = {{5, 2}, {6, 0}, {8, 2}, {10, 0}, {12, 0}, {14, 2}};
+  for (const auto& row : rows) EXPECT_EQ(StrandCount(t[row[0]]), row[1]) << row[0];
+  EXPECT_TRUE(Noticed(t[6], "strand set empty") && Noticed(t[12], "Saved KT.Line"));
+  std::vector<uint8_t> saved, kept;
+  ASSERT_TRUE(ReadWholeFile("KT.Line", &saved) && ReadWholeFile("KT.Line.recovery", &kept));
+  EXPECT_EQ(saved, (std::vector<uint8_t>{'S', 'H', '3', 0, 0}));
+  CSpline recovered;
+  EXPECT_TRUE(recovered.Decode(kept.data(), kept.size()) && recovered.count == 2);
+  std::vector<std::string> log = LogLines("dump.mem");
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "WARNING::Spline::(KT.Line) unsaved edits kept in [KT.Line.recovery]"),
+            log.end());
+
+  dir.Write("load.script", "3 key backspace down\n4 key backspace up\n");
+  ASSERT_EQ(RunCommand(Program("--frames 5 --script load.script --trace b.jsonl"), &out), 0) << out;
+  t = ReadLines("b.jsonl");
+  ASSERT_EQ(t.size(), 5u);
+  EXPECT_TRUE(Noticed(t[0], "KT.Line: unsaved edits of the last run kept, Backspace loads them"));
+  EXPECT_TRUE(StrandCount(t[2]) == 0 && StrandCount(t[3]) == 2);
+  log = LogLines("dump.mem");
+  EXPECT_NE(std::find(log.begin(), log.end(),
+                      "WARNING::Spline::(KT.Line) unsaved edits of the last run are in "
+                      "[KT.Line.recovery]"),
+            log.end());
+
+  TempDir readOnly, state;
+  ScratchMount mount(readOnly.path(), 1 << 24);
+  for (const char* name : {"brookfield.core", "edit.script"})
+    ASSERT_EQ(RunCommand("cp " + std::string(name) + " " + readOnly.path()), 0);
+  ASSERT_TRUE(two.Save(readOnly.File("KT.Line").c_str()));
+  if (!mount.MakeReadOnly()) GTEST_SKIP() << "no way to make a folder read-only here";
+  const std::string& s = state.path();
+  for (const std::string& home : {s, readOnly.path()}) {
+    ASSERT_EQ(RunCommand("cd " + readOnly.path() + " && XDG_STATE_HOME=" + home + " " +
+                         Program("--frames 14 --script edit.script --trace " + s + "/c.jsonl")),
+              0);
+    t = ReadLines(s + "/c.jsonl");
+    ASSERT_EQ(t.size(), 14u);
+    const std::string reason = std::strerror(mount.mounted() ? EROFS : EACCES);
+    EXPECT_TRUE(home == s ? Noticed(t[12], "Saved " + s + "/quietharbour/KT.Line")
+                          : Noticed(t[12], "can't save KT.Line: " + reason))
+        << t[12];
+  }
+  EXPECT_EQ(LogLines(s + "/quietharbour/dump.mem")[0].rfind("WARNING::the working directory", 0),
+            0u);
+  EXPECT_TRUE(ReadWholeFile(s + "/quietharbour/KT.Line", &saved) && saved.size() == 5);
+  EXPECT_TRUE(ReadWholeFile(readOnly.File("KT.Line"), &kept) && kept == two.Encode());
 }
