@@ -125,19 +125,17 @@ TEST(StrandHistory, KeepsTheNewestStepsExactlyAndKnowsTheSavedState) {
     h.Begin(set);
     AddLine(set, {vec3(i, 0, 0), vec3(i, 0, 1)});
     set.segLen[i][0] = 0.5f;  // not the points' distance: restored as it was, not recomputed
-    set.style = i == 4;
     h.Commit(set);
     h.Begin(set);  // a change that changes nothing is no step
     h.Commit(set);
   }
   h.MarkSaved();
   const StrandSnapshot last = StrandSnapshot::Of(set);
-  int undone = 0;
+  int undone = 0, redone = 0;
   while (h.Undo(set)) ++undone;
-  EXPECT_EQ(undone, StrandHistory::kSteps);
-  EXPECT_TRUE(set.count == 5 && set.segLen[4][0] == 0.5f && set.style && h.Unsaved());
-  while (h.Redo(set)) {
-  }
+  EXPECT_TRUE(set.count == 5 && set.segLen[4][0] == 0.5f && h.Unsaved());
+  while (h.Redo(set)) ++redone;
+  EXPECT_TRUE(undone == StrandHistory::kSteps && redone == undone);
   EXPECT_TRUE(StrandSnapshot::Of(set) == last && !h.Unsaved());
   ASSERT_TRUE(h.Undo(set));
   h.Begin(set);  // no undo or redo while a change is open
@@ -294,16 +292,16 @@ TEST_F(EditStrandsTest, UndoAndRedoTakeBackEveryEditingCommand) {
     SetStrandSelected(set_, s, true);
     Frame(keys, true, true);
   };
+  auto comb = [&] {
+    Frame({}, true, false);
+    g_mouseDX = 175;
+    Frame({}, true, true);
+  };
   const std::pair<const char*, std::function<void()>> commands[] = {
       {"d + click", [&] { Frame({'d'}, true, false); }},
       {"f + click", [&] { Frame({'f'}, true, false); }},
       {"a", [&] { Frame({'a'}, false, false); }},
-      {"comb",
-       [&] {
-         Frame({}, true, false);
-         g_mouseDX = 175;
-         Frame({}, true, true);
-       }},
+      {"comb", comb},
       {"Space + drag", [&] { picked(0, {' '}); }},
       {"q", [&] { picked(3, {'q'}); }},
       {"m + drag", [&] { picked(1, {'m'}); }},

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -35,30 +34,6 @@ std::vector<uint8_t> FileOf(const std::string& path) {
   return bytes;
 }
 }  // namespace
-
-TEST(StrandSaves, TheStateFolderStandsInForAWorkingDirectoryThatCantBeWritten) {
-  TempDir cwd(true), state;
-  ScratchMount mount(cwd.path(), 1 << 16);
-  ASSERT_EQ(chdir(cwd.path().c_str()), 0);  // into the mount, when there is one
-  EXPECT_EQ(ChooseWriteFolder(), "");
-  if (!mount.MakeReadOnly()) GTEST_SKIP() << "no way to make a folder read-only here";
-  // {XDG_STATE_HOME, HOME, folder}: a relative XDG_STATE_HOME doesn't count.
-  const std::string s = state.path();
-  const std::string rows[][3] = {{s + "/x", s, s + "/x/quietharbour/"},
-                                 {"relative", s, s + "/.local/state/quietharbour/"},
-                                 {"", s, s + "/.local/state/quietharbour/"},
-                                 {"", "", ""},
-                                 {cwd.path(), "", ""}};  // can't be made
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-  for (const auto& row : rows) {
-    setenv("XDG_STATE_HOME", row[0].c_str(), 1);
-    setenv("HOME", row[1].c_str(), 1);
-    EXPECT_EQ(ChooseWriteFolder(), row[2]) << row[0] << " " << row[1];
-    EXPECT_TRUE(row[2].empty() || access(row[2].c_str(), W_OK) == 0);
-  }
-  unsetenv("XDG_STATE_HOME");
-  setenv("HOME", home.c_str(), 1);
-}
 
 // The old file stays byte for byte and no temporary file is left when the
 // new one can't be written: the folder is read-only, or the disk fills up.

@@ -2,18 +2,15 @@
 #pragma once
 #include <string>
 
-// Over `dir` for the scope: a tmpfs of `bytes` when the process may mount
-// one (root), else nothing, and the folder stays as it was.
+// A tmpfs of `bytes` over `dir` for the scope when the process may mount one
+// (root); otherwise the folder stays as it was.
 class ScratchMount {
  public:
   ScratchMount(const std::string& dir, long bytes);
   ~ScratchMount();
-  ScratchMount(const ScratchMount&) = delete;
-  ScratchMount& operator=(const ScratchMount&) = delete;
   bool mounted() const { return mounted_; }
-  // From now on writes into the folder fail: the tmpfs goes read-only, or
-  // without one the folder loses its write bits. False when writes still go
-  // through (root without the right to mount ignores the bits).
+  // Writes into the folder fail from now on (the tmpfs goes read-only, else
+  // the folder loses its write bits); false when they still go through.
   bool MakeReadOnly();
 
  private:
