@@ -11,7 +11,7 @@ packages=(
   libpng-dev libjpeg-dev libmp3lame-dev
   googletest libgtest-dev libbenchmark-dev
   libtinygltf-dev
-  xvfb xauth python3
+  xvfb xauth python3 desktop-file-utils
 )
 # Node.js runs the Khronos glTF validator in the tests. A Node.js from
 # elsewhere (NodeSource) brings its own npm and conflicts with Debian's.

@@ -34,3 +34,20 @@ void TraceVec3(std::string* out, const float* xyz) {
   }
   *out += "]";
 }
+
+void TraceString(std::string* out, const char* text) {
+  *out += '"';
+  for (const char* c = text; *c; ++c) {
+    if (*c == '"' || *c == '\\') {
+      *out += '\\';
+      *out += *c;
+    } else if (static_cast<unsigned char>(*c) < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", *c);
+      *out += escaped;
+    } else {
+      *out += *c;
+    }
+  }
+  *out += '"';
+}

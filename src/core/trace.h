@@ -14,3 +14,5 @@ void WriteTraceFields(std::string* out);
 // JSON helpers for trace writers.
 void TraceNumber(std::string* out, double value);
 void TraceVec3(std::string* out, const float* xyz);
+// A JSON string, quoted and escaped.
+void TraceString(std::string* out, const char* text);

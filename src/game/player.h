@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/spline.h"
+#include "game/strand_history.h"
 #include "game/trail.h"
 #include "geometry/model.h"
 #include "gl/shader.h"
@@ -64,6 +64,8 @@ struct SPlayer {
   // The strands (manes, tails), on body's bones; loaded from the character's
   // Line file at set-up, edited in free view.
   CSpline line;
+  StrandHistory history;   // the editor's undo and redo of `line`
+  bool keptEdits = false;  // a recovery file of the last run waits for Backspace
 
   uint16_t sphereCount = 0;
   SpherePlacement* spheres = nullptr;  // owned, sphereCount entries
@@ -173,12 +175,14 @@ extern Model* g_cloudModel;
 mat4 BodyPlacement(const Model& body);
 
 // Start-up: four characters, set up in index order; character 3 is
-// controlled. Registers the characters' trace fields.
+// controlled. Registers the characters' trace fields and announces the
+// unsaved strand edits a previous run kept (game/strand_files.h).
 void CreateCharacters();
-// Shutdown, after the manager's unload: deletes the characters.
+// Shutdown, after the manager's unload: keeps unsaved strand edits, then
+// deletes the characters.
 void ReleaseCharacters();
-// Adds "current", "players" and "strands" (the controlled character's) to
-// every --trace line.
+// Adds "current", "players", "strands" (the controlled character's) and
+// "notices" (the on-screen messages up now) to every --trace line.
 void RegisterPlayerTrace();
 
 // The Line file of character `index` (0..3): "ZL.Line", "WN.Line",

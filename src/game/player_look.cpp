@@ -6,6 +6,8 @@
 #include "game/player.h"
 
 namespace {
+constexpr int kKeyControl = 11;
+
 // Global rest matrix of `bone` from the current rest rotations and positions.
 mat4 RestGlobal(const Model& body, int bone) {
   mat4 local;
@@ -44,7 +46,8 @@ mat4 BodyPlacement(const Model& body) {
 }
 
 void SPlayer::LookAt(const vec3& target) {
-  if (g_keys['y'] || !body.mesh || !body.restRot) return;
+  // Control+Y is the strand editor's redo, not a held "y".
+  if ((g_keys['y'] && !g_keys[kKeyControl]) || !body.mesh || !body.restRot) return;
   const vec3 t = BodyPlacement(body).inverseAffine().transformPoint(target);
   float yaw1 = 0;
   if (neck1Bone >= 0) {

@@ -10,6 +10,7 @@
 #include "core/scramble.h"
 #include "environment/terrain.h"
 #include "game/player.h"
+#include "game/strand_files.h"
 #include "gl/extensions.h"
 #include "platform/clock.h"
 #include "resources/manager.h"
@@ -187,7 +188,7 @@ void SPlayer::Init(int characterIndex) {
   line.Clear();
   line.style = false;
   line.owner = &body;
-  line.Load(row.lineFile);
+  line.Load(LineReadPath(row.lineFile).c_str());
 
   for (int i = 0; i < 5; ++i)
     colors[i] = vec3(row.colors[i][0], row.colors[i][1], row.colors[i][2]) * 0.003921569f;
@@ -298,9 +299,11 @@ void CreateCharacters() {
   g_current = 3;
   g_players[3].mode = kModePlayer;
   RegisterPlayerTrace();
+  AnnounceKeptStrands();
 }
 
 void ReleaseCharacters() {
+  KeepUnsavedStrands();
   delete[] g_players;
   g_players = nullptr;
   g_characterCount = 0;

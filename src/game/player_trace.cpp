@@ -1,6 +1,7 @@
 // The characters' fields of each --trace line.
 #include <string>
 
+#include "core/notice.h"
 #include "core/trace.h"
 #include "game/player.h"
 
@@ -49,9 +50,19 @@ void TraceStrands(std::string* out) {
   }
   *out += "]";
 }
+
+void TraceNotices(std::string* out) {
+  *out += ",\"notices\":[";
+  for (int i = 0; i < NoticeCount(); ++i) {
+    if (i) *out += ",";
+    TraceString(out, NoticeAt(i).text);
+  }
+  *out += "]";
+}
 }  // namespace
 
 void RegisterPlayerTrace() {
   RegisterTraceWriter(TracePlayers);
   RegisterTraceWriter(TraceStrands);
+  RegisterTraceWriter(TraceNotices);
 }

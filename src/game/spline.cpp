@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -199,21 +200,31 @@ bool CSpline::Load(const char* name) {
   return true;
 }
 
-bool CSpline::Save(const char* name) const {
+bool CSpline::Save(const char* name, std::string* reason) const {
   const std::vector<uint8_t> out = Encode();
   // Never lose the previous file: write beside it, sync, then rename over it.
   const std::string temp = std::string(name) + ".saving";
   FILE* f = std::fopen(temp.c_str(), "wb");
   bool ok = f != nullptr;
+  int error = ok ? 0 : errno;
   if (f) {
     ok = std::fwrite(out.data(), 1, out.size(), f) == out.size() && std::fflush(f) == 0 &&
          fsync(fileno(f)) == 0;
-    ok = std::fclose(f) == 0 && ok;
+    if (!ok) error = errno;
+    if (std::fclose(f) != 0 && ok) {
+      ok = false;
+      error = errno;
+    }
   }
-  ok = ok && std::rename(temp.c_str(), name) == 0;
+  if (ok && std::rename(temp.c_str(), name) != 0) {
+    ok = false;
+    error = errno;
+  }
   if (!ok) {
     std::remove(temp.c_str());
-    Log(LOG_WARNING, "Spline::(%s) can't save", name);
+    const char* why = std::strerror(error);
+    Log(LOG_WARNING, "Spline::(%s) can't save: %s", name, why);
+    if (reason) *reason = why;
     return false;
   }
   Log(LOG_INFO, "Saved [%s]", name);

@@ -10,6 +10,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "math/mat4.h"
@@ -63,8 +64,8 @@ class CSpline {
   // Writes the set as a plain Line file. The previous file is replaced only
   // once the new one is completely on disk (written beside it, flushed,
   // synced, renamed over it). Returns false, with a warning naming the
-  // file, when that fails.
-  bool Save(const char* name) const;
+  // file and the reason (also given in *reason), when that fails.
+  bool Save(const char* name, std::string* reason = nullptr) const;
 
   // The set as a Line file image, and back: Decode clears the set first and
   // reads exactly the bytes given; a foreign, damaged or cut-short image

@@ -8,9 +8,11 @@
 #include <cmath>
 
 #include "core/input_tables.h"
+#include "core/notice.h"
 #include "core/window_state.h"
 #include "game/camera.h"
 #include "game/player.h"
+#include "game/strand_files.h"
 #include "game/update.h"
 
 namespace {
@@ -166,6 +168,13 @@ void SPlayer::EditStrands() {
   vec3& paint = colors[1];  // the presets below repaint it
   const bool held = g_mouseLeft, heldBefore = g_mouseLeftPrev, clicked = held && !heldBefore;
   const bool space = g_keys[' '] != 0;
+  const bool control = g_keys[kKeyControl] != 0;
+
+  // Undo and redo act between changes; everything after is bracketed as one
+  // change, which a held button keeps open until its release.
+  if (control && KeyPressed('z')) history.Undo(line);
+  if (control && KeyPressed('y')) history.Redo(line);
+  history.Begin(line);
 
   if (KeyPressed('a')) {
     line.style = !line.style;
@@ -191,6 +200,11 @@ void SPlayer::EditStrands() {
       SetStrandSelected(line, before, true);
     }
   }
+  // A click meant to add that can't reach the body: the ray is 5 body radii
+  // long, shorter than the camera's distance until the wheel brings it in.
+  if (clicked && !onBody && (g_keys['d'] || g_keys['f']) &&
+      length(body.worldCenter - ray.origin) - body.radius > reach)
+    PostNotice("zoom in to edit (wheel)");
   if (onBody && g_keys['f']) {
     DrawPoint(hit, 8, paint);
     const vec3 tip = hit + normal * 2;
@@ -248,15 +262,27 @@ void SPlayer::EditStrands() {
     }
   }
 
-  if (g_keys[kKeyControl]) {
+  // The file commands are steps of their own, even in the middle of a drag.
+  if (control && (KeyPressed('s') || KeyPressed('l') || KeyPressed('n'))) {
     const char* file = CharacterLineFile(index);
-    if (KeyPressed('s')) line.Save(file);
+    history.Commit(line);
+    if (KeyPressed('s') && SaveStrandFile(line, file)) history.MarkSaved();
     if (KeyPressed('l') || KeyPressed('n')) {
+      history.Begin(line);
       line.Clear();
       line.style = false;
       line.owner = &body;
-      if (KeyPressed('l')) line.Load(file);
+      const bool loaded = KeyPressed('l') && line.Load(LineReadPath(file).c_str());
+      history.Commit(line);
+      if (loaded) history.MarkSaved();
+      if (loaded)
+        PostNotice("Loaded %s", file);
+      else if (KeyPressed('l'))
+        PostNotice("can't load %s: strand set empty", file);
+      else
+        PostNotice("strand set empty");
     }
   }
+  if (!held) history.Commit(line);
   glEnable(GL_DEPTH_TEST);
 }

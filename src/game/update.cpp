@@ -8,6 +8,7 @@
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/player.h"
+#include "game/strand_files.h"
 #include "platform/window.h"
 
 vec3 g_view;
@@ -17,6 +18,8 @@ float g_mouseDXPrev = 0, g_mouseDYPrev = 0;
 bool g_freeLook = false;
 
 namespace {
+constexpr int kKeyBackspace = 8;  // read by nothing else: F-keys and keypad alias letters
+
 vec3 Radians(const vec3& degrees) {
   return vec3(DegToRad(degrees.x), DegToRad(degrees.y), DegToRad(degrees.z));
 }
@@ -135,6 +138,7 @@ void UpdateFrame(bool freeLook) {
       mode = kModePlayer;
   }
   g_freeLook = g_players[g_current].mode == kModeFreeView && !g_mouseRight;
+  if (KeyPressed(kKeyBackspace)) LoadKeptStrands();
 
   {
     BenchScope scope("physics");

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "core/log.h"
+#include "core/notice.h"
 #include "core/timer.h"
+#include "core/write_folder.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "shell/app.h"
@@ -29,8 +31,15 @@ int main(int argc, char** argv) {
       options.frames > 0 || !options.script.empty() || options.fixedDt > 0;
 
   // The global objects in their fixed order: the log, then the timer.
-  g_log.Open("dump.mem");
+  g_writeFolder = ChooseWriteFolder();
+  g_log.Open((g_writeFolder + "dump.mem").c_str());
   g_timer.Init();
+  if (!g_writeFolder.empty()) {
+    Log(LOG_WARNING, "the working directory can't be written: the log and saves go to [%s]",
+        g_writeFolder.c_str());
+    PostNotice("the working directory can't be written: the log and saves go to %s",
+               g_writeFolder.c_str());
+  }
 
   if (!g_harness.Begin(options, &error)) {
     std::fprintf(stderr, "quietharbour: %s\n", error.c_str());

@@ -7,9 +7,12 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <functional>
 
+#include "core/notice.h"
 #include "core/window_state.h"
 #include "game/camera.h"
+#include "game/strand_history.h"
 #include "storage/archive_writer.h"
 #include "support/gl_context.h"
 #include "support/test_character.h"
@@ -114,6 +117,35 @@ TEST(CSpline, SaveLoadRefusalsAndAFileThatCantBeReplaced) {
   EXPECT_TRUE(ReadWholeFile("KT.Line", &after) && after == file);
 }
 
+TEST(StrandHistory, KeepsTheNewestStepsExactlyAndKnowsTheSavedState) {
+  CSpline set;
+  StrandHistory h;
+  const int n = StrandHistory::kSteps + 5;
+  for (int i = 0; i < n; ++i) {
+    h.Begin(set);
+    AddLine(set, {vec3(i, 0, 0), vec3(i, 0, 1)});
+    set.segLen[i][0] = 0.5f;  // not the points' distance: restored as it was, not recomputed
+    h.Commit(set);
+    h.Begin(set);  // a change that changes nothing is no step
+    h.Commit(set);
+  }
+  h.MarkSaved();
+  const StrandSnapshot last = StrandSnapshot::Of(set);
+  int undone = 0, redone = 0;
+  while (h.Undo(set)) ++undone;
+  EXPECT_TRUE(set.count == 5 && set.segLen[4][0] == 0.5f && h.Unsaved());
+  while (h.Redo(set)) ++redone;
+  EXPECT_TRUE(undone == StrandHistory::kSteps && redone == undone);
+  EXPECT_TRUE(StrandSnapshot::Of(set) == last && !h.Unsaved());
+  ASSERT_TRUE(h.Undo(set));
+  h.Begin(set);  // no undo or redo while a change is open
+  EXPECT_FALSE(h.Undo(set) || h.Redo(set));
+  set.Remove(0);
+  h.Commit(set);  // a new step drops what could be redone
+  EXPECT_FALSE(h.Redo(set));
+  EXPECT_TRUE(h.Undo(set) && h.Unsaved() && h.Redo(set));
+}
+
 // A test character in free view seen from (-10, 0, 2) along +X, its back mid-window.
 class EditStrandsTest : public CharacterTest {
  protected:
@@ -206,8 +238,17 @@ TEST_F(EditStrandsTest, ExtendingAddsUnitSegmentsAndTheRemainderWithinRange) {
 
 TEST_F(EditStrandsTest, FreeViewAddsAndPaintsStrandsOnTheBodyAndControlSavesClearsAndReloads) {
   ScratchDir dir;
+  g_camera.position = vec3(-60, 0, 2);  // beyond the ray's reach: a click adds nothing
+  ClearNotices();
+  Frame({'d'}, true, false);
+  ASSERT_EQ(NoticeCount(), 1);
+  EXPECT_STREQ(NoticeAt(0).text, "zoom in to edit (wheel)");
   g_camera.position = vec3(0, 0, 12);  // looking straight down on the head's top
   g_camera.angles = vec3(0, 90, 0);
+  Cursor(5, 5);  // within reach, beside the body: no hint
+  Frame({'d'}, true, false);
+  Cursor(160, 120);
+  EXPECT_TRUE(set_.count == 0 && NoticeCount() == 1);
   p_.mode = kModePlayer;
   Frame({'d'}, true, false);
   EXPECT_EQ(set_.count, 0);
@@ -225,11 +266,73 @@ TEST_F(EditStrandsTest, FreeViewAddsAndPaintsStrandsOnTheBodyAndControlSavesClea
   PaintPreset('3', &p_.colors[0]);
   EXPECT_TRUE(set_.color[0] == p_.colors[0] && p_.colors[1] == p_.colors[0]);
   const std::vector<uint8_t> before = set_.Encode();
-  for (int key : {'s', 'n', 'l'}) {
+  const char* said[] = {"Saved ZL.Line", "strand set empty", "Loaded ZL.Line"};
+  for (int i = 0; i < 3; ++i) {
+    const int key = "snl"[i];
     Frame({11, key}, false, false);  // with Control
     EXPECT_EQ(set_.count, key == 'n' ? 0 : 2) << key;
+    EXPECT_STREQ(NoticeAt(NoticeCount() - 1).text, said[i]);
+    EXPECT_EQ(p_.history.Unsaved(), key == 'n') << key;
   }
   EXPECT_TRUE(set_.Encode() == before && set_.owner == &p_.body);
+}
+
+// Every editing command is one step that Control+Z takes back and Control+Y
+// brings again; a drag is one step from press to release.
+TEST_F(EditStrandsTest, UndoAndRedoTakeBackEveryEditingCommand) {
+  ScratchDir dir;
+  CSpline file;  // what Control+L loads
+  AddLine(file, {vec3(1, 2, 3), vec3(1, 2, 4)});
+  ASSERT_TRUE(file.Save("ZL.Line"));
+  AddLine(set_, {vec3(-5, 0, 0), vec3(-5, 0, 1)});  // the ray passes 2 above its root
+  AddLine(set_, {vec3(-6, 0, 3.5f), vec3(-6, 0, 2.5f), vec3(-6, 0, 1.5f)});
+  AddLine(set_, {vec3(-4, 0, 1), vec3(-4, 0, 2), vec3(-4, 0, 3)});
+  AddLine(set_, {vec3(-7, 0, 2), vec3(-7, 0, 3), vec3(-7, 0, 4)});  // its root nearest the ray
+  auto picked = [&](int s, std::initializer_list<int> keys) {
+    SetStrandSelected(set_, s, true);
+    Frame(keys, true, true);
+  };
+  auto comb = [&] {
+    Frame({}, true, false);
+    g_mouseDX = 175;
+    Frame({}, true, true);
+  };
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"d + click", [&] { Frame({'d'}, true, false); }},
+      {"f + click", [&] { Frame({'f'}, true, false); }},
+      {"a", [&] { Frame({'a'}, false, false); }},
+      {"comb", comb},
+      {"Space + drag", [&] { picked(0, {' '}); }},
+      {"q", [&] { picked(3, {'q'}); }},
+      {"m + drag", [&] { picked(1, {'m'}); }},
+      {"o + click",
+       [&] {
+         Frame({'o', '3'}, true, false);
+       }},
+      {"Delete", [&] { picked(0, {2}); }},
+      {"Control+N",
+       [&] {
+         Frame({11, 'n'}, false, false);
+       }},
+      {"Control+L",
+       [&] {
+         Frame({11, 'l'}, false, false);
+       }},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command.first);
+    const StrandSnapshot before = StrandSnapshot::Of(set_);
+    command.second();
+    Cursor(160, 120);
+    Frame({}, false, true);  // the button let go
+    const StrandSnapshot after = StrandSnapshot::Of(set_);
+    EXPECT_FALSE(after == before);
+    Frame({11, 'z'}, false, false);
+    EXPECT_TRUE(StrandSnapshot::Of(set_) == before);
+    Frame({11, 'y'}, false, false);
+    EXPECT_TRUE(StrandSnapshot::Of(set_) == after);
+  }
+  EXPECT_EQ(set_.count, 1);  // the file's
 }
 
 TEST_F(EditStrandsTest, ExtendingCuttingMovingAndDeletingFromTheKeys) {

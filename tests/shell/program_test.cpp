@@ -2,12 +2,17 @@
 // trace, scripted input, screenshots.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "core/log_decode.h"
+#include "game/spline.h"
 #include "storage/archive_writer.h"
+#include "support/fault_folder.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
 
@@ -143,4 +148,102 @@ TEST(Program, CameraOptionFixesTheViewAndTheTraceReportsIt) {
         line.find(",\"camera\":{\"position\":[-90,-40.5,40],\"angles\":[0,12,20],\"fov\":60}}"),
         std::string::npos)
         << line;
+}
+
+namespace {
+// Strands in a trace line (the controlled character's).
+int StrandCount(const std::string& line) {
+  int n = 0;
+  for (size_t at = line.find("\"bone\":"); at != std::string::npos;
+       at = line.find("\"bone\":", at + 1))
+    ++n;
+  return n;
+}
+
+bool Noticed(const std::string& line, const std::string& text) {
+  return line.find("\"notices\":[") != std::string::npos &&
+         line.find("\"" + text + "\"") != std::string::npos;
+}
+}  // namespace
+
+// Character 3's strands over four runs: Control+N undone and redone, a save,
+// the unsaved rest kept at quit and loaded by Backspace in the next run; then
+// from a working directory that can't be written, a save into the state
+// folder, and a failed one when that can't be made either.
+TEST(Program, StrandEditsAreUndoneSavedKeptAndLoadedAgain) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  CSpline two;
+  ASSERT_TRUE(two.Resize(2, -1) && two.Resize(0, 2) && two.Resize(1, 2));
+  two.local[0][1] = two.local[1][1] = vec3(0, 0, 1);
+  ASSERT_TRUE(two.Save("KT.Line"));
+  dir.Write("edit.script",
+            "2 key h down\n3 key h up\n5 key ctrl down\n6 key n down\n7 key n up\n8 key z down\n"
+            "9 key z up\n10 key y down\n11 key y up\n12 key s down\n13 key s up\n14 key z down\n"
+            "15 key z up\n16 key ctrl up\n");
+  std::string out;
+  ASSERT_EQ(
+      RunCommand(Program("--frames 18 --fixed-dt 0.02 --script edit.script --trace a.jsonl"), &out),
+      0)
+      << out;
+  std::vector<std::string> t = ReadLines("a.jsonl");
+  ASSERT_EQ(t.size(), 18u);
+  // {frame, strands}: Control+N, Z, Y, S, Z
+  const int rows[][2] = {{5, 2}, {6, 0}, {8, 2}, {10, 0}, {12, 0}, {14, 2}};
+  for (const auto& row : rows) EXPECT_EQ(StrandCount(t[row[0]]), row[1]) << row[0];
+  EXPECT_TRUE(Noticed(t[6], "strand set empty") && Noticed(t[12], "Saved KT.Line"));
+  std::vector<uint8_t> saved, kept;
+  ASSERT_TRUE(ReadWholeFile("KT.Line", &saved) && ReadWholeFile("KT.Line.recovery", &kept));
+  EXPECT_EQ(saved, (std::vector<uint8_t>{'S', 'H', '3', 0, 0}));
+  CSpline recovered;
+  EXPECT_TRUE(recovered.Decode(kept.data(), kept.size()) && recovered.count == 2);
+  auto logged = [](const std::string& path, const std::string& line) {
+    const std::vector<std::string> log = LogLines(path);
+    return std::find(log.begin(), log.end(), line) != log.end();
+  };
+  EXPECT_TRUE(
+      logged("dump.mem", "WARNING::Spline::(KT.Line) unsaved edits kept in [KT.Line.recovery]"));
+
+  ASSERT_TRUE(WriteWholeFile("ZL.Line.recovery", kept));  // character 0's as well
+  dir.Write("load.script", "3 key backspace down\n4 key backspace up\n");
+  ASSERT_EQ(RunCommand(Program("--frames 5 --script load.script --trace b.jsonl"), &out), 0) << out;
+  t = ReadLines("b.jsonl");
+  ASSERT_EQ(t.size(), 5u);
+  for (const char* line : {"KT.Line", "ZL.Line"})
+    EXPECT_TRUE(Noticed(t[0], line + std::string(": unsaved edits of the last run kept, Backspace "
+                                                 "loads them")));
+  EXPECT_TRUE(StrandCount(t[2]) == 0 && StrandCount(t[3]) == 2);
+  EXPECT_TRUE(logged("dump.mem",
+                     "WARNING::Spline::(KT.Line) unsaved edits of the last run are in "
+                     "[KT.Line.recovery]"));
+
+  TempDir readOnly, state;
+  ScratchMount mount(readOnly.path(), 1 << 24);
+  for (const char* name : {"brookfield.core", "edit.script"})
+    ASSERT_EQ(RunCommand("cp " + std::string(name) + " " + readOnly.path()), 0);
+  ASSERT_TRUE(two.Save(readOnly.File("KT.Line").c_str()));
+  if (!mount.MakeReadOnly()) GTEST_SKIP() << "no way to make a folder read-only here";
+  const std::string s = state.path() + "/.local/state";
+  const std::string reason = std::strerror(mount.mounted() ? EROFS : EACCES);
+  // The second run finds the same state folder through HOME (a relative
+  // XDG_STATE_HOME doesn't count) and reads the set the first saved there;
+  // the third has no state folder it could make.
+  const std::string homes[] = {"XDG_STATE_HOME=" + s,
+                               "XDG_STATE_HOME=relative HOME=" + state.path(),
+                               "XDG_STATE_HOME=" + readOnly.path()};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(RunCommand("cd " + readOnly.path() + " && " + homes[i] + " " +
+                         Program("--frames 14 --script edit.script --trace " + state.File("t"))),
+              0);
+    t = ReadLines(state.File("t"));
+    ASSERT_EQ(t.size(), 14u);
+    EXPECT_EQ(StrandCount(t[5]), i == 1 ? 0 : 2) << i;
+    EXPECT_TRUE(Noticed(
+        t[12], i < 2 ? "Saved " + s + "/quietharbour/KT.Line" : "can't save KT.Line: " + reason))
+        << t[12];
+  }
+  EXPECT_TRUE(logged(s + "/quietharbour/dump.mem",
+                     "WARNING::the working directory can't be written: the log and saves go to [" +
+                         s + "/quietharbour/]"));
+  EXPECT_TRUE(ReadWholeFile(readOnly.File("KT.Line"), &kept) && kept == two.Encode());
 }

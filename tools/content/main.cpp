@@ -1,11 +1,13 @@
 // qhcontent OUTDIR SHADERDIR: generates every file the program reads into
-// OUTDIR/brookfield.core, and the music beside it. The output depends only
-// on this program, so every run writes the same bytes.
+// OUTDIR/brookfield.core, the music beside it, and the desktop icon
+// quietharbour.png. The output depends only on this program, so every run
+// writes the same bytes.
 #include <cstdio>
 #include <string>
 
 #include "content.h"
 #include "core/log.h"
+#include "icon.h"
 
 namespace {
 void PrintProblem(int level, const char* line, void*) {
@@ -27,8 +29,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qhcontent: %s\n", error.c_str());
     return 1;
   }
+  const std::vector<uint8_t> icon = BuildIconPng(128);
   if (!WriteWholeFile(out + "/brookfield.core", BuildArchive(entries)) ||
-      !WriteWholeFile(out + "/" + kMusicFile, music)) {
+      !WriteWholeFile(out + "/" + kMusicFile, music) || icon.empty() ||
+      !WriteWholeFile(out + "/quietharbour.png", icon)) {
     std::fprintf(stderr, "qhcontent: can't write into %s\n", out.c_str());
     return 1;
   }
