@@ -171,9 +171,11 @@ int PlatformKeyNameToVk(const char* name) {
   static const struct {
     const char* name;
     int vk;
-  } kNames[] = {{"space", 32},  {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},
-                {"escape", 27}, {"delete", 46},      {"tab", 9},           {"enter", 13},
-                {"up", 38},     {"down", 40},        {"left", 37},         {"right", 39}};
+  } kNames[] = {{"space", 32},    {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"alt", VK_MENU},
+                {"escape", 27},   {"delete", 46},      {"tab", 9},           {"enter", 13},
+                {"up", 38},       {"down", 40},        {"left", 37},         {"right", 39},
+                {"backspace", 8}, {"pageup", 33},      {"pagedown", 34},     {"end", 35},
+                {"home", 36},     {"insert", 45}};
   for (const auto& k : kNames)
     if (!std::strcmp(name, k.name)) return k.vk;
   return 0;
