@@ -24,4 +24,12 @@ assert head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", "not a PNG"
 width, height, depth, colour = struct.unpack(">IIBB", head[16:26])
 assert (width, height, depth, colour) == (128, 128, 8, 6), (width, height, depth, colour)
 PY
+# The installed program finds its data beside it without --data, from any
+# working directory.
+run=$(mktemp -d)
+if ! (cd "$run" && "$prefix/bin/quietharbour" --windowed --size 160x120 --frames 2 > out.txt 2>&1) ||
+  grep -q "can't open core file" "$run/out.txt"; then
+  cat "$run/out.txt"; echo "install: the installed program did not find its data"; exit 1
+fi
+rm -rf "$run"
 echo "install: layout under $prefix checked"

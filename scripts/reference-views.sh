@@ -7,6 +7,7 @@
 #   strands-standing, strands-running   one 512x384 view per character, 2 x 2
 #   strands-editor                the editor with "o" held and a picked strand
 #   character-face, character-trail
+#   overlay-help, overlay-badge   the help card (Tab) and the badge in free view
 #   content                       the contact sheet of scripts/contact-sheet.sh
 # Every run is at --fixed-dt 0.016, so the same build draws the same pictures.
 # Cameras that follow a character are placed from a trace of the same run.
@@ -82,6 +83,15 @@ run 1024x768 200 "$work/trace.png" --camera 0,0,0,0,6,172.26 --trace "$work/face
 run 1024x768 200 "$docs/character-face.png" \
   --camera "$($views camera "$work/face.jsonl" 199 0 15.9,-2.3,15.5 0,6,172.26)"
 run 1024x768 232 "$docs/character-trail.png" --script "$docs/character-trail.script"
+
+# The overlay: the help card (Tab) with the frame rate (Home); the badge in
+# free view after paint colour 3 was chosen ("o" held, "3").
+printf '0 cursor 512 384\n2 key tab down\n3 key tab up\n2 key home down\n3 key home up\n' \
+  > "$work/help.script"
+run 1024x768 60 "$docs/overlay-help.png" --script "$work/help.script"
+printf '0 cursor 512 384\n5 key h down\n6 key h up\n20 key o down\n21 key 3 down\n23 key 3 up\n' \
+  > "$work/badge.script"
+run 1024x768 60 "$docs/overlay-badge.png" --script "$work/badge.script"
 
 bash scripts/contact-sheet.sh > /dev/null
 echo "reference-views: docs/*.png"

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
   libsdl2-dev libsdl2-mixer-dev libgl-dev libgl1-mesa-dri libglx-mesa0 mesa-utils
   libfreetype-dev libfontconfig-dev fontconfig fonts-dejavu-core
-  libpng-dev libjpeg-dev libmp3lame-dev
+  libpng-dev libjpeg-dev libmp3lame-dev libinih-dev
   googletest libgtest-dev libbenchmark-dev
   libtinygltf-dev
   xvfb xauth python3 desktop-file-utils

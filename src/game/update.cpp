@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/bench.h"
+#include "core/controls.h"
 #include "core/input_tables.h"
 #include "core/window_state.h"
 #include "environment/terrain.h"
@@ -25,13 +26,20 @@ vec3 Radians(const vec3& degrees) {
 }
 
 // Mouse look: the cursor goes back to the window centre every frame, so each
-// pixel of movement turns the camera by 0.2 degrees. The turn is applied in
-// the character's frame, so a rolled or tilted character carries the view.
+// pixel of movement turns the camera by the sensitivity (0.2 degrees unless
+// the settings change it); a gamepad's stick adds its own turn. The turn is
+// applied in the character's frame, so a rolled or tilted character carries
+// the view.
 void MouseLook(const SPlayer& player, int cursorX, int cursorY) {
   const int cx = g_width / 2, cy = g_height / 2;
   PlatformSetCursorPos(cx, cy);
-  g_mouseDX = (cx - cursorX) * 0.2f;
-  g_mouseDY = (cy - cursorY) * 0.2f;
+  g_mouseDX = (cx - cursorX) * g_lookSensitivity;
+  g_mouseDY = (cy - cursorY) * g_lookSensitivity;
+  if (g_lookInvertY) g_mouseDY = -g_mouseDY;
+  if (g_padLookX != 0 || g_padLookY != 0) {
+    g_mouseDX += g_padLookX;
+    g_mouseDY += g_padLookY;
+  }
   mat4 camera;
   camera.fromEuler(Radians(g_camera.angles), vec3());
   const vec3 local = player.frame.inverseAffine().mulAffine(camera).toEuler();

@@ -17,6 +17,7 @@ bool g_open = false;
 std::vector<Sound> g_sounds;  // handle h is entry h - 1
 Mix_Music* g_currentMusic = nullptr;
 int g_channels = 0;
+int g_sampleVolume = MIX_MAX_VOLUME;
 
 Sound* Find(uint32_t handle) {
   if (handle == 0 || handle > g_sounds.size()) return nullptr;
@@ -72,6 +73,7 @@ uint32_t PlatformAudioLoadSample(uint8_t* data, int32_t size, int maxPlaybacks) 
   if (!s.chunk) return 0;
   s.data = data;
   s.maxPlaybacks = maxPlaybacks;
+  if (g_sampleVolume != MIX_MAX_VOLUME) Mix_VolumeChunk(s.chunk, g_sampleVolume);
   // Enough channels for every sample to reach its maximum at once, so a
   // sample under its maximum always finds a free channel.
   int wanted = 0;
@@ -117,4 +119,15 @@ double PlatformAudioStreamPosition(uint32_t stream) {
   const Sound* s = Find(stream);
   if (!s || !s->music) return -1;
   return Mix_GetMusicPosition(s->music);
+}
+
+void PlatformAudioSetVolume(float music, float sound) {
+  auto level = [](float v) {
+    v = v < 0 ? 0 : v > 1 ? 1 : v;
+    return static_cast<int>(v * MIX_MAX_VOLUME + 0.5f);
+  };
+  g_sampleVolume = level(sound);
+  for (Sound& s : g_sounds)
+    if (s.chunk) Mix_VolumeChunk(s.chunk, g_sampleVolume);
+  if (g_open) Mix_VolumeMusic(level(music));
 }

@@ -40,5 +40,9 @@ bool PlatformAudioPlayStream(uint32_t stream);
 // 0 for an unknown handle.
 int PlatformAudioPlaying(uint32_t sound);
 
+// Volumes from 0 (silent) to 1 (as decoded, the default): of the streams,
+// and of every sample, those loaded later included.
+void PlatformAudioSetVolume(float music, float sound);
+
 // Seconds into a playing stream's data; -1 when unknown or not a stream.
 double PlatformAudioStreamPosition(uint32_t stream);

@@ -40,5 +40,6 @@ void PlatformReleaseAllKeys();
 int PlatformScancodeToVk(int scancode);
 
 // Script key names (a-z, 0-9, space, shift, ctrl, alt, escape, delete, tab,
-// enter, f1-f12, up, down, left, right) to virtual keys; 0 when unknown.
+// enter, f1-f12, up, down, left, right, backspace, pageup, pagedown, end,
+// home, insert) to virtual keys; 0 when unknown.
 int PlatformKeyNameToVk(const char* name);

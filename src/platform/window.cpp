@@ -80,6 +80,11 @@ void PlatformSwapBuffers() {
   if (g_window) SDL_GL_SwapWindow(g_window);
 }
 
+bool PlatformSetFullscreen(bool fullscreen) {
+  return g_window &&
+         SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0;
+}
+
 bool PlatformSetSwapInterval(int interval) {
   return SDL_GL_SetSwapInterval(interval) == 0;
 }

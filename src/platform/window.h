@@ -23,6 +23,10 @@ void PlatformWindowSize(int* width, int* height);
 
 void PlatformSwapBuffers();
 
+// Switches between full screen (on the desktop, no display-mode change) and
+// a window; the size change arrives as a window event. False when refused.
+bool PlatformSetFullscreen(bool fullscreen);
+
 // Sets the swap interval (0 or 1). False when the driver doesn't support it.
 bool PlatformSetSwapInterval(int interval);
 

@@ -15,6 +15,7 @@
 #include "game/update.h"
 #include "image/font_gl.h"
 #include "render/camera_gl.h"
+#include "render/overlay.h"
 #include "render/pass_timer.h"
 #include "resources/manager.h"
 
@@ -124,6 +125,7 @@ void RenderFrame() {
       glVertex2i(static_cast<int>(g_mouseDX), static_cast<int>(g_mouseDY));
       glEnd();
     }
+    DrawOverlay();
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);

@@ -7,6 +7,7 @@
 
 #include "core/growth.h"
 #include "core/log.h"
+#include "core/notice.h"
 #include "geometry/em7.h"
 
 Manager g_manager;
@@ -119,6 +120,7 @@ uint16_t Manager::LoadIntoNewSlot(const char* name, const char* kind) {
   if (!s) return 0;
   if (!LoadEM7(meshes[s], name)) {
     meshFree[s] = 1;
+    PostNotice("model fell back to the ERROR cube: %s", name);
     return 0;
   }
   const Mesh& m = meshes[s];

@@ -22,6 +22,7 @@
 #include "platform/window.h"
 #include "render/frame.h"
 #include "resources/manager.h"
+#include "shell/extras.h"
 #include "shell/harness.h"
 #include "shell/input.h"
 #include "shell/window.h"
@@ -80,7 +81,7 @@ void Startup() {
   g_jumpSound[1] = g_audio.LoadSound("snd\\mv_jump.mp3", 1, true);
   g_jumpSound[2] = g_audio.LoadSound("snd\\wn_jump.mp3", 1, true);
   g_jumpSound[3] = g_audio.LoadSound("snd\\zl_jump.mp3", 1, true);
-  g_music = g_audio.PlayMusic("");
+  g_music = g_audio.PlayMusic(DataFolder());
   RegisterAudioTrace();
 
   LoadTerrainAndTrees();
@@ -101,12 +102,14 @@ void Startup() {
 void Sample(long nextFrame) {
   g_harness.ApplyBeforeSampling(nextFrame);
   SampleInput();
+  SampleGamepad();
   g_harness.ApplyAfterSampling(nextFrame);
 }
 }  // namespace
 
 int RunProgram() {
   Startup();
+  StartExtras(g_harness.Scripted());
 
   if (g_harness.Scripted()) Sample(0);
   for (long frame = 0;; ++frame) {
@@ -120,6 +123,7 @@ int RunProgram() {
     {
       BenchScope scope("update");
       if (KeyPressed('v')) ToggleVsync();
+      HandleProgramKeys();
       UpdateFrame(g_freeLook);
       FixCameraForRun(g_harness.options());
     }
@@ -128,6 +132,7 @@ int RunProgram() {
       RenderFrame();
       if (BenchEnabled()) glFinish();  // measure the drawing, not the swap
     }
+    AfterRenderExtras();
     g_harness.AfterRender(frame, g_timer.frameTime);
     {
       BenchScope scope("swap");

@@ -13,8 +13,10 @@
 #include "core/trace.h"
 #include "image/png_writer.h"
 #include "platform/clock.h"
+#include "platform/gamepad.h"
 #include "platform/input.h"
 #include "platform/window.h"
+#include "shell/extras.h"
 #include "shell/input.h"
 #include "shell/window.h"
 
@@ -84,6 +86,13 @@ bool ParseHarnessOptions(int argc, char** argv, HarnessOptions* out, std::string
         return false;
       }
       out->fixCamera = true;
+    } else if (arg == "--version") {
+      out->version = true;
+    } else if (arg == "--write-settings") {
+      out->writeSettings = true;
+    } else if (arg == "--data") {
+      if (!value(&v)) return false;
+      out->dataFolder = v;
     } else if (arg == "--script") {
       if (!value(&v)) return false;
       out->script = v;
@@ -118,6 +127,9 @@ void PrintHarnessHelp(FILE* out) {
       "                           mouse DX DY        (relative motion, pixels)\n"
       "                           cursor X Y         (absolute, window pixels)\n"
       "                           wheel +1|-1\n"
+      "                           pad attach|detach  (a virtual gamepad)\n"
+      "                           pad BUTTON down|up (a b y leftshoulder ...)\n"
+      "                           pad AXIS VALUE     (leftx lefty rightx righty, +-32767)\n"
       "                         events of frame N are seen by the update of frame N;\n"
       "                         '#' starts a comment\n"
       "  --screenshot FILE.png  write the last frame as a PNG\n"
@@ -126,7 +138,12 @@ void PrintHarnessHelp(FILE* out) {
       "  --camera X,Y,Z,ROLL,PITCH,YAW\n"
       "                         fix the camera for the whole run: eye position (world,\n"
       "                         +Z up) and angles in degrees (yaw 0 looks along +X,\n"
-      "                         negative pitch looks up); field of view 60 degrees\n");
+      "                         negative pitch looks up); field of view 60 degrees\n"
+      "  --data DIR             look for brookfield.core and the music in DIR, then\n"
+      "                         beside the program, then in its installed place\n"
+      "                         (../share/quietharbour), then in the working directory\n"
+      "  --write-settings       write the settings file (see README) and quit\n"
+      "  --version              print the version and quit\n");
 }
 
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::string* error) {
@@ -167,6 +184,20 @@ bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::st
       e.kind = kind == "mouse" ? ScriptEvent::kMouse : ScriptEvent::kCursor;
       e.a = static_cast<int>(x);
       e.b = static_cast<int>(y);
+    } else if (kind == "pad") {
+      e.kind = ScriptEvent::kPad;
+      e.control = a;
+      if (a == "attach" || a == "detach") {
+        if (!b.empty()) return fail("too many fields");
+      } else if (!PlatformPadControlKnown(a.c_str())) {
+        return fail("unknown gamepad control '" + a + "'");
+      } else if (b == "down" || b == "up") {
+        e.b = b == "down";
+      } else if (!ParseLong(b.c_str(), &x) || x < -32768 || x > 32767) {
+        return fail("expected down, up or a value from -32768 to 32767");
+      } else {
+        e.b = static_cast<int>(x);
+      }
     } else if (kind == "wheel") {
       if ((a != "+1" && a != "-1" && a != "1") || !b.empty()) return fail("expected +1 or -1");
       e.kind = ScriptEvent::kWheel;
@@ -221,6 +252,12 @@ void Harness::ApplyBeforeSampling(long frame) {
         break;
       case ScriptEvent::kWheel:
         break;  // after sampling
+      case ScriptEvent::kPad:
+        if (e.control == "attach" || e.control == "detach")
+          PlatformVirtualPad(e.control == "attach");
+        else
+          PlatformVirtualPadSet(e.control.c_str(), e.b);
+        break;
     }
   }
 }
@@ -239,14 +276,8 @@ void Harness::AfterRender(long frame, float dt) {
     std::fputs(line.c_str(), trace_);
   }
   // Read the back buffer before the swap; only the last frame is kept.
-  if (!options_.screenshot.empty() && (options_.frames < 0 || LastFrame(frame))) {
-    shotWidth_ = g_width;
-    shotHeight_ = g_height;
-    shot_.resize(static_cast<size_t>(shotWidth_) * shotHeight_ * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, shotWidth_, shotHeight_, GL_RGB, GL_UNSIGNED_BYTE, shot_.data());
-  }
+  if (!options_.screenshot.empty() && (options_.frames < 0 || LastFrame(frame)))
+    CaptureBackBuffer(&shot_, &shotWidth_, &shotHeight_);
 }
 
 void Harness::AddTiming(const char* phase, double seconds) {
@@ -263,13 +294,8 @@ void Harness::End() {
   SetBenchSink(nullptr);
   if (trace_) std::fclose(trace_);
   trace_ = nullptr;
-  if (!shot_.empty()) {
-    // GL rows run bottom up; PNG rows top down.
-    const int stride = shotWidth_ * 3;
-    if (!WritePng(options_.screenshot.c_str(), shotWidth_, shotHeight_, 3,
-                  shot_.data() + static_cast<size_t>(shotHeight_ - 1) * stride, -stride))
-      std::fprintf(stderr, "QuietHarbour: can't write %s\n", options_.screenshot.c_str());
-  }
+  if (!shot_.empty() && !WriteCapture(options_.screenshot, shot_, shotWidth_, shotHeight_))
+    std::fprintf(stderr, "QuietHarbour: can't write %s\n", options_.screenshot.c_str());
   if (options_.bench) {
     std::printf("%-24s %8s %10s %10s %10s\n", "phase (ms)", "frames", "min", "median", "max");
     for (Phase& p : phases_) {

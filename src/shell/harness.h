@@ -10,6 +10,9 @@
 //   --trace FILE          one JSON object per frame (JSON Lines)
 //   --bench               per-phase frame timings at exit
 //   --camera X,Y,Z,ROLL,PITCH,YAW  the camera fixed there for the whole run
+//   --data DIR            look for brookfield.core and the music in DIR first
+//   --write-settings      write the settings file and quit
+//   --version             print the version and quit
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -24,6 +27,9 @@ struct HarnessOptions {
   std::string script, screenshot, trace;
   bool bench = false;
   bool help = false;
+  bool version = false;
+  bool writeSettings = false;
+  std::string dataFolder;
   bool fixCamera = false;
   float camera[6] = {};  // --camera: position x, y, z, then roll, pitch, yaw in degrees
 };
@@ -34,9 +40,11 @@ void PrintHarnessHelp(FILE* out);
 
 // One scripted input event.
 struct ScriptEvent {
-  enum Kind { kKey, kButton, kMouse, kCursor, kWheel } kind;
+  enum Kind { kKey, kButton, kMouse, kCursor, kWheel, kPad } kind;
   long frame;
-  int a = 0, b = 0;  // key: vk, down; button: vk, down; mouse: dx, dy; cursor: x, y; wheel: step
+  int a = 0, b = 0;  // key: vk, down; button: vk, down; mouse: dx, dy; cursor: x, y; wheel: step;
+                     // pad: b the value
+  std::string control;  // pad: "attach", "detach" or an SDL control name
 };
 
 // Parses a script ('#' starts a comment). Returns false with the line number

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/input.h"
+#include "shell/extras.h"
 
 namespace {
 int KeyToCode(int vk) {
@@ -163,7 +164,7 @@ void SampleInput() {
     if (!PlatformPollKey(vk)) continue;
     if (vk == VK_LBUTTON) left = true;
     if (vk == VK_RBUTTON) right = true;
-    const uint8_t code = TranslateKey(vk, shift);
+    const uint8_t code = MapKey(vk, shift);
     if (code < 255) g_keys[code] = 1;
   }
   g_mouseRight = right;

@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "shell/app.h"
+#include "shell/extras.h"
 #include "shell/harness.h"
 #include "shell/window.h"
 
@@ -23,6 +24,11 @@ int main(int argc, char** argv) {
     PrintHarnessHelp(stdout);
     return 0;
   }
+  if (options.version) {
+    std::printf("QuietHarbour %s\n", QH_VERSION);
+    return 0;
+  }
+  if (options.writeSettings) return WriteSettingsOption();
   if (options.fixedDt > 0) PlatformSetVirtualClock(options.fixedDt);
   g_windowOptions.windowed = options.windowed;
   g_windowOptions.width = options.width;
@@ -40,6 +46,8 @@ int main(int argc, char** argv) {
     PostNotice("the working directory can't be written: the log and saves go to %s",
                g_writeFolder.c_str());
   }
+  UseSettings(options.windowed, options.width > 0);
+  UseDataFolder(options.dataFolder);
 
   if (!g_harness.Begin(options, &error)) {
     std::fprintf(stderr, "quietharbour: %s\n", error.c_str());

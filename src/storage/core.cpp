@@ -11,6 +11,7 @@
 
 namespace {
 std::string g_archivePath = "brookfield.core";
+std::string g_searchedFolders;
 
 FILE* OpenLoose(const char* name, const char* mode) {
   char path[4096];
@@ -73,6 +74,10 @@ const char* CoreArchivePath() {
   return g_archivePath.c_str();
 }
 
+void CoreSetSearchedFolders(const char* folders) {
+  g_searchedFolders = folders ? folders : "";
+}
+
 void CoreLoosePath(const char* name, char* out, size_t outSize) {
   if (!outSize) return;
   size_t i = 0;
@@ -84,7 +89,12 @@ FILE* CoreOpen(const char* name, const char* mode, bool scrambledNames) {
   if (FILE* loose = OpenLoose(name, mode)) return loose;
 
   FILE* archive = std::fopen(g_archivePath.c_str(), "rb");
-  if (!archive) PlatformFatalBox("can't open core file", "Seriously");
+  if (!archive) {
+    std::string text = "can't open core file";
+    if (!g_searchedFolders.empty())
+      text += " (brookfield.core is in none of: " + g_searchedFolders + ")";
+    PlatformFatalBox(text.c_str(), "Seriously");
+  }
 
   int32_t size = 0;
   if (FindEntry(archive, name, scrambledNames, &size)) return archive;

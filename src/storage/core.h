@@ -38,5 +38,9 @@ char* CoreReadText(const char* name);
 void CoreSetArchivePath(const char* path);
 const char* CoreArchivePath();
 
+// The folders the archive was looked for in, named by the message that it
+// is missing ("" names none).
+void CoreSetSearchedFolders(const char* folders);
+
 // The loose-file path for an entry name ('\\' becomes '/'), written into out.
 void CoreLoosePath(const char* name, char* out, size_t outSize);

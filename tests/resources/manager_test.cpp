@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/growth.h"
+#include "core/notice.h"
 #include "geometry/em7.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
@@ -110,6 +111,8 @@ TEST_F(ManagerTest, ModelsAreRegisteredOnceAndFollowTheMeshTable) {
   Model& missing = models_[1];
   EXPECT_EQ(manager_.LoadModel("nothing.Model", &missing), 0);
   EXPECT_EQ(missing.mesh, &manager_.meshes[0]);  // the "ERROR" cube
+  EXPECT_STREQ(NoticeAt(NoticeCount() - 1).text,
+               "model fell back to the ERROR cube: nothing.Model");
   Model& generated = models_[2];
   const uint16_t g = manager_.GenerateModel("cloud.gen", &generated);
   EXPECT_STREQ(manager_.meshName[g].c_str(), "cloud.gen");
