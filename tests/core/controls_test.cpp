@@ -109,6 +109,7 @@ TEST(Controls, KeyNamesReadBackAndUnknownNamesAreRefused) {
   g_settings.fkeyAliases = g_settings.shiftCase = false;
   EXPECT_EQ(MapKey(112, false), 255);  // nothing
   EXPECT_EQ(MapKey(104, false), '8');
+  EXPECT_EQ(MapKey(96, false), '0');
   EXPECT_EQ(MapKey(106, false), 255);  // keypad *: "j" as designed
   EXPECT_EQ(MapKey('W', true), 'w');
   g_settings = Settings();
