@@ -216,6 +216,7 @@ void TriangleIndex::Build(const TriangleSet& set) {
   set_.verts = verts_.data();
   unit_.resize(n);
   aspect_.assign(n, 0.0f);
+  edge_.resize(n);
   flags_.assign(n, 0);
   order_.resize(n);
   for (uint32_t tri = 0; tri < n; ++tri) {
@@ -236,6 +237,7 @@ void TriangleIndex::Build(const TriangleSet& set) {
     if (area2 > 0 && std::isfinite(area2))
       unit_[tri] = vec3(static_cast<float>(N[0] / area2), static_cast<float>(N[1] / area2),
                         static_cast<float>(N[2] / area2));
+    edge_[tri] = static_cast<float>(L * 1.0001);  // rounded up: stays a bound
     if (L * L <= kMaxAspect * area2)
       aspect_[tri] = static_cast<float>(1.01 * L * L / area2);  // rounded up
     else
@@ -283,10 +285,7 @@ void TriangleIndex::BuildNode(uint32_t index, uint32_t first, uint32_t count) {
       centreLo[k] = std::min(centreLo[k], centre);
       centreHi[k] = std::max(centreHi[k], centre);
     }
-    const vec3 &p1 = set_.verts[c[0]], &p2 = set_.verts[c[1]], &p3 = set_.verts[c[2]];
-    const float L = std::max({length(p2 - p1), length(p3 - p1), length(p3 - p2)});
-    // Rounded up so the stored bound stays a bound.
-    node.maxEdge = std::max(node.maxEdge, L * 1.0001f);
+    node.maxEdge = std::max(node.maxEdge, edge_[tri]);
     if (flags_[tri] & kRayAlways) continue;
     node.maxAspect = std::max(node.maxAspect, aspect_[tri]);
     for (int k = 0; k < 3; ++k) axis[k] += unit_[tri][k];

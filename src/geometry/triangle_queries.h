@@ -120,6 +120,7 @@ class TriangleIndex {
   std::vector<Facet> facets_;        // the ordinary triangles, normal leaf after leaf
   std::vector<vec3> unit_;           // true unit normal of each triangle (from its corners)
   std::vector<float> aspect_;        // longest edge^2 / |e1 x e2|, rounded up
+  std::vector<float> edge_;          // longest edge, rounded up
   std::vector<uint8_t> flags_;       // kRayAlways, kSweepAlways per triangle
   std::vector<uint32_t> always_[2];  // the flagged triangles, ascending
   std::vector<uint32_t> scratch_;
