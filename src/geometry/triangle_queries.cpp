@@ -219,6 +219,7 @@ void TriangleIndex::Build(const TriangleSet& set) {
   edge_.resize(n);
   flags_.assign(n, 0);
   order_.resize(n);
+  facets_.reserve(n);
   for (uint32_t tri = 0; tri < n; ++tri) {
     order_[tri] = tri;
     const uint32_t* c = set.tris + 3 * tri;
@@ -251,9 +252,14 @@ void TriangleIndex::Build(const TriangleSet& set) {
     for (int a = 0; a < 2; ++a)
       if (flags_[tri] & (1 << a)) always_[a].push_back(tri);
   if (n < kMinIndexed || !(extent_ <= kLargest)) return;
+  centre_.resize(3 * size_t{n});  // three times each centre: only the order matters
+  for (uint32_t i = 0; i < 3 * n; ++i)
+    centre_[i] = verts_[set.tris[i / 3 * 3]][i % 3] + verts_[set.tris[i / 3 * 3 + 1]][i % 3] +
+                 verts_[set.tris[i / 3 * 3 + 2]][i % 3];
   nodes_.reserve(2 * (n / kLeafSize + 1));
   nodes_.push_back(Node());
   BuildNode(0, 0, n);
+  std::vector<float>().swap(centre_);
   if (facets_.empty()) return;
   normalNodes_.reserve(2 * (facets_.size() / kNormalLeaf + 1));
   normalNodes_.push_back(NormalNode());
@@ -275,15 +281,13 @@ void TriangleIndex::BuildNode(uint32_t index, uint32_t first, uint32_t count) {
     const uint32_t tri = order_[i];
     const uint32_t* c = set_.tris + 3 * tri;
     for (int k = 0; k < 3; ++k) {
-      double centre = 0;
       for (int corner = 0; corner < 3; ++corner) {
         const float x = set_.verts[c[corner]][k];
         node.lo[k] = std::min(node.lo[k], x);
         node.hi[k] = std::max(node.hi[k], x);
-        centre += x;
       }
-      centreLo[k] = std::min(centreLo[k], centre);
-      centreHi[k] = std::max(centreHi[k], centre);
+      centreLo[k] = std::min(centreLo[k], double{centre_[3 * tri + k]});
+      centreHi[k] = std::max(centreHi[k], double{centre_[3 * tri + k]});
     }
     node.maxEdge = std::max(node.maxEdge, edge_[tri]);
     if (flags_[tri] & kRayAlways) continue;
@@ -310,14 +314,10 @@ void TriangleIndex::BuildNode(uint32_t index, uint32_t first, uint32_t count) {
     for (int k = 1; k < 3; ++k)
       if (centreHi[k] - centreLo[k] > centreHi[axisK] - centreLo[axisK]) axisK = k;
     const uint32_t half = count / 2;
-    const TriangleSet& set = set_;
-    auto centreOf = [&set, axisK](uint32_t tri) {
-      const uint32_t* c = set.tris + 3 * tri;
-      return double{set.verts[c[0]][axisK]} + set.verts[c[1]][axisK] + set.verts[c[2]][axisK];
-    };
+    const float* centre = centre_.data() + axisK;
     std::nth_element(order_.begin() + first, order_.begin() + first + half,
                      order_.begin() + first + count,
-                     [&centreOf](uint32_t a, uint32_t b) { return centreOf(a) < centreOf(b); });
+                     [centre](uint32_t a, uint32_t b) { return centre[3 * a] < centre[3 * b]; });
     const uint32_t left = static_cast<uint32_t>(nodes_.size());
     nodes_.push_back(Node());
     nodes_.push_back(Node());

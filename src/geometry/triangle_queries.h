@@ -121,6 +121,7 @@ class TriangleIndex {
   std::vector<vec3> unit_;           // true unit normal of each triangle (from its corners)
   std::vector<float> aspect_;        // longest edge^2 / |e1 x e2|, rounded up
   std::vector<float> edge_;          // longest edge, rounded up
+  std::vector<float> centre_;        // while building: 3 x the centre of each triangle
   std::vector<uint8_t> flags_;       // kRayAlways, kSweepAlways per triangle
   std::vector<uint32_t> always_[2];  // the flagged triangles, ascending
   std::vector<uint32_t> scratch_;
