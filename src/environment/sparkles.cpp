@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/bench.h"
 #include "core/growth.h"
 #include "core/scramble.h"
 #include "resources/manager.h"
@@ -83,6 +84,7 @@ void Sparkles::Release() {
 }
 
 void Sparkles::Update(const SparkleWorld& world) {
+  BenchScope scope("sparkles.move");
   const float dt = world.dt;
   const vec3 g = world.characterFrame.column(2) * -kTerminalPull;
   const vec3 gd = normalize(g);

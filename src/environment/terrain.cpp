@@ -56,6 +56,9 @@ void LoadTerrainAndTrees() {
     g_manager.LoadModelTex(nullptr, static_cast<uint16_t>(tree.slot));
     // Markers are read through the slot: loading trees may move the table.
     PlantTree(tree, g_manager.meshes[g_treeMap.meshSlot].pos[i], normal);
-    tree.BuildQueryIndex();
+    if (i == 0)
+      tree.BuildQueryIndex();
+    else
+      tree.ShareQueryIndex(g_trees[0]);  // one index for the shared, undeformed mesh
   }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <unordered_map>
 #include <vector>
 
@@ -39,6 +41,56 @@ bool Within(const vec3& a, const vec3& b, float tolerance) {
 }
 }  // namespace
 
+// A copy of everything ReNormal reads and writes, taken after a run. Every
+// model that takes a shared mesh runs ReNormal on it again (64 trees share
+// one), and most find it unchanged.
+struct Mesh::NormalMemo {
+  std::vector<vec3> pos, norm, triNorm;
+  std::vector<uint32_t> tris, dupes;  // dupes: the lists one after another
+  std::vector<uint8_t> dupeCount;
+  int pairs = 0;  // as setDupeVerts logged it
+
+  void Take(const Mesh& m) {
+    pos.assign(m.pos, m.pos + m.vertCount);
+    norm.assign(m.norm, m.norm + m.vertCount);
+    triNorm.assign(m.triNorm, m.triNorm + m.triCount);
+    tris.assign(m.tris, m.tris + 3 * m.triCount);
+    dupeCount.assign(m.dupeCount, m.dupeCount + m.vertCount);
+    dupes.clear();
+    for (uint32_t i = 0; i < m.vertCount; ++i)
+      if (m.dupeCount[i]) dupes.insert(dupes.end(), m.dupes[i], m.dupes[i] + m.dupeCount[i]);
+    pairs = static_cast<int>(dupes.size() / 2);
+  }
+  bool Holds(const Mesh& m) const {
+    // Bytes, not values: -0 and 0, or two NaNs, may give other normals.
+    auto same = [](const auto& memo, const auto* now) {
+      return std::memcmp(memo.data(), now, memo.size() * sizeof memo[0]) == 0;
+    };
+    if (pos.size() != m.vertCount || triNorm.size() != m.triCount || !same(pos, m.pos) ||
+        !same(tris, m.tris) || !same(norm, m.norm) || !same(triNorm, m.triNorm) ||
+        !same(dupeCount, m.dupeCount))
+      return false;
+    auto next = dupes.begin();
+    for (uint32_t i = 0; i < m.vertCount; ++i, next += m.dupeCount[i - 1])
+      if (m.dupeCount[i] && !std::equal(next, next + m.dupeCount[i], m.dupes[i])) return false;
+    return true;
+  }
+};
+
+namespace {
+// Whether every duplicate pair is listed on both sides, as after a
+// duplicate search in which no list failed to grow (a failed one loses its
+// pairs on one side only, and its logged count can't be told any more).
+bool Symmetric(const Mesh& m) {
+  for (uint32_t i = 0; i < m.vertCount; ++i)
+    for (uint8_t k = 0; k < m.dupeCount[i]; ++k) {
+      const uint32_t j = m.dupes[i][k];
+      if (j >= m.vertCount || !std::count(m.dupes[j], m.dupes[j] + m.dupeCount[j], i)) return false;
+    }
+  return true;
+}
+}  // namespace
+
 void Mesh::Init() {
   const uint32_t keep = slot;
   *this = Mesh();
@@ -65,6 +117,7 @@ void Mesh::Clear() {
     std::free(block);
   delete[] boneName;
   delete[] texName;
+  delete normalMemo;
   Init();
 }
 
@@ -244,6 +297,11 @@ void Mesh::setDupeVerts() {
 
 void Mesh::ReNormal() {
   if (vertCount == 0 || triCount == 0 || !norm || !triNorm || !tris) return;
+  if (normalMemo && dupes && dupeCount && normalMemo->Holds(*this)) {
+    Log(LOG_INFO, "[%i] vert dupes", normalMemo->pairs);
+    Log(LOG_INFO, "ReNormal %s", "tris");
+    return;
+  }
   setDupeVerts();
   for (uint32_t i = 0; i < vertCount; ++i) norm[i] = vec3();
   for (uint32_t t = 0; t < triCount; ++t) {
@@ -256,6 +314,12 @@ void Mesh::ReNormal() {
   }
   for (uint32_t i = 0; i < vertCount; ++i) norm[i].normalize();
   Log(LOG_INFO, "ReNormal %s", "tris");
+  delete normalMemo;
+  normalMemo = nullptr;
+  // Below two vertices the search logs 0 pairs, which a memo of none repeats.
+  if (!dupes || !dupeCount || !Symmetric(*this)) return;
+  normalMemo = new (std::nothrow) NormalMemo;
+  if (normalMemo) normalMemo->Take(*this);
 }
 
 void Mesh::BuildEdges() {

@@ -59,6 +59,9 @@ class Mesh {
   uint16_t* setSize = nullptr;
   uint32_t** sets = nullptr;
 
+  struct NormalMemo;
+  NormalMemo* normalMemo = nullptr;  // what the last ReNormal read and left (mesh.cpp)
+
   uint32_t slot = 0;         // index in the resource manager's mesh table
   uint32_t weightSlots = 0;  // entries in weightCount/boneIdx/weights (vertCount at resizeB)
 
@@ -101,7 +104,9 @@ class Mesh {
   // either vertex already has 255 duplicates. Near-linear (spatial hash).
   void setDupeVerts();
   // Recomputes triNorm and smooth vertex normals (through the dupes lists).
-  // Every triangle index must be below vertCount.
+  // Every triangle index must be below vertCount. When the vertices,
+  // triangles, duplicate lists and normals are all as the last call left
+  // them, the answer is known: only the log lines are written again.
   void ReNormal();
   // Fills edges/edgeCount/triEdges from the triangles, with vertices within
   // 0.00001 welded to the lowest such index; edges are stored once, in the

@@ -49,7 +49,7 @@ class Model {
   int16_t slot = -1;             // index in the manager's model registry
   uint16_t meshSlot = 0;         // the mesh's slot, to re-point `mesh` when its table moves
   int32_t hitTriangle = -1;      // triangle of the last accepted query hit, -1 none
-  TriangleIndex* queryIndex = nullptr;  // see BuildQueryIndex
+  TriangleIndex* queryIndex = nullptr;  // see BuildQueryIndex; may be shared
 
   // Empty model at the origin, owning nothing (arrays are forgotten, not
   // released: use Release on a model that owns some).
@@ -121,6 +121,9 @@ class Model {
   // a spatial index the queries then use, with results identical to the
   // plain scan. Assign, Refresh, UpdateSkin and Release drop it.
   void BuildQueryIndex();
+  // Takes other's index when it was built from the same vertices of the same
+  // mesh (models of one unchanged mesh); otherwise builds one.
+  void ShareQueryIndex(const Model& other);
   void ReleaseQueryIndex();
 };
 

@@ -2,6 +2,7 @@
 // coordinates here, the triangle work in triangle_queries.h.
 #include <new>
 
+#include "core/bench.h"
 #include "geometry/model.h"
 #include "geometry/triangle_queries.h"
 
@@ -19,6 +20,7 @@ TriangleSet Triangles(const Model& m) {
 
 bool Model::RayCast(const vec3& o, const vec3& d, vec3& hit, vec3& normal, float& t) {
   if (length(o - worldCenter) > length(d) + 2 * radius) return false;
+  BenchScope scope("queries");
   const vec3 mo = invWorld.transformPoint(o), md = invWorld.rotateVector(d);
   hitTriangle = -1;
   vec3 n;
@@ -33,6 +35,7 @@ bool Model::RayCast(const vec3& o, const vec3& d, vec3& hit, vec3& normal, float
 bool Model::SweepSphere(const vec3& c0, vec3& v, float r, vec3& point, vec3& normal,
                         float& nearest) {
   if (length(c0 - worldCenter) > 2 * (radius + r)) return false;
+  BenchScope scope("queries");
   const vec3 mc = invWorld.transformPoint(c0);
   vec3 mv = invWorld.rotateVector(v);
   hitTriangle = -1;
@@ -49,6 +52,7 @@ bool Model::SweepSphere(const vec3& c0, vec3& v, float r, vec3& point, vec3& nor
 
 vec3 Model::ClosestPoint(const vec3& q, float& best, vec3& normal) {
   if (length(q - worldCenter) > 2 * radius) return q;
+  BenchScope scope("queries");
   const vec3 mq = invWorld.transformPoint(q);
   vec3 p;
   int32_t taken = -1;
@@ -61,13 +65,20 @@ vec3 Model::ClosestPoint(const vec3& q, float& best, vec3& normal) {
 }
 
 void Model::BuildQueryIndex() {
-  if (!queryIndex) queryIndex = new (std::nothrow) TriangleIndex;
+  ReleaseQueryIndex();
+  queryIndex = new (std::nothrow) TriangleIndex;
   if (queryIndex) queryIndex->Build(Triangles(*this));
 }
 
+void Model::ShareQueryIndex(const Model& other) {
+  if (!other.queryIndex || !other.queryIndex->Matches(Triangles(*this))) {
+    BuildQueryIndex();
+    return;
+  }
+  ReleaseQueryIndex();
+  queryIndex = TriangleIndex::Share(other.queryIndex);
+}
+
 void Model::ReleaseQueryIndex() {
-  if (!queryIndex) return;
-  queryIndex->Release();
-  delete queryIndex;
-  queryIndex = nullptr;
+  TriangleIndex::Unshare(queryIndex);
 }

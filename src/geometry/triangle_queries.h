@@ -44,16 +44,27 @@ bool ScanSweepSphere(const TriangleSet& set, const vec3& c0, vec3& v, float r, v
 bool ScanClosestPoint(const TriangleSet& set, const vec3& q, float& best, vec3& point,
                       int32_t& hitTriangle);
 
-// A bounding-volume hierarchy over a fixed triangle set. The arrays are
-// referenced, not copied: they must outlive the index and not change.
-// Queries are not const (they reuse a scratch list) and not reentrant.
+// A bounding-volume hierarchy over a fixed triangle set. The vertex
+// positions are copied, so the index answers for any model whose vertices
+// equal the ones it was built from (Matches); the triangle and normal arrays
+// are referenced: they must outlive the index and not change. Queries are
+// not const (they reuse scratch lists) and not reentrant.
+//
+// An index can be shared: Share hands out another reference and Unshare
+// drops one, deleting the index with the last (for indices made with new).
 class TriangleIndex {
  public:
   // Builds over set (replacing any previous build). Triangles whose stored
   // normal disagrees with their corners, and slivers, are kept aside and
-  // always visited, so any set is accepted.
+  // always visited, so any set is accepted. A set too small for an index to
+  // pay is left to the plain scan.
   void Build(const TriangleSet& set);
   void Release();
+  // Whether the index was built from exactly these arrays' contents.
+  bool Matches(const TriangleSet& set) const;
+
+  static TriangleIndex* Share(TriangleIndex* index);
+  static void Unshare(TriangleIndex*& index);
 
   // Same contracts and exactly the same results as the Scan* functions.
   bool RayCast(const vec3& o, const vec3& d, float& t, int32_t& hitTriangle, vec3& normal);
@@ -69,24 +80,52 @@ class TriangleIndex {
     float axis[3];       // the unit normals of its ordinary triangles lie within
     float coneCos;       // this cone (cosine of the half angle; -1: any)
     float maxEdge;       // longest edge of its triangles
-    float maxAspect;     // largest longest-edge^2 / |e1 x e2| of its ordinary triangles
+    float maxAspect;     // largest aspect (below) of its ordinary triangles
     uint32_t first;      // leaf: first entry in order_; inner: left child (right = first + 1)
     uint32_t count;      // leaf: number of triangles; inner: 0
   };
+  // The ordinary triangles again, grouped by their normals alone.
+  struct NormalNode {
+    float lo[3], hi[3];  // box of the unit normals
+    float maxAspect;
+    uint32_t first;  // as in Node, into facets_
+    uint32_t count;
+  };
+  struct Facet {  // what the band test reads, kept together
+    vec3 normal;
+    float aspect;
+    uint32_t tri;
+  };
+  struct RayHit {
+    uint32_t tri;
+    float t;
+  };
+  struct Ray;
   enum : uint8_t { kRayAlways = 1, kSweepAlways = 2 };
 
   void BuildNode(uint32_t node, uint32_t first, uint32_t count);
-  void CollectRay(uint32_t node, const double o[3], const double d[3], double t0);
+  void BuildNormalNode(uint32_t node, uint32_t first, uint32_t count);
+  void CollectRay(uint32_t node, const Ray& ray);
+  void CollectGrazing(uint32_t node, const Ray& ray);
+  void TestRay(uint32_t tri, const Ray& ray);
   void CollectNear(uint32_t node, const double centre[3], double reach, bool cube, uint8_t skip);
   void AddLeaf(const Node& node, uint8_t skip);
   void Finish(uint8_t always);
 
   TriangleSet set_;
+  std::vector<vec3> verts_;  // the copy set_.verts points at
   std::vector<Node> nodes_;
-  std::vector<uint32_t> order_;      // triangle indices, leaf after leaf
+  std::vector<uint32_t> order_;  // triangle indices, leaf after leaf
+  std::vector<NormalNode> normalNodes_;
+  std::vector<Facet> facets_;        // the ordinary triangles, normal leaf after leaf
   std::vector<vec3> unit_;           // true unit normal of each triangle (from its corners)
+  std::vector<float> aspect_;        // longest edge^2 / |e1 x e2|, rounded up
+  std::vector<float> edge_;          // longest edge, rounded up
+  std::vector<float> centre_;        // while building: 3 x the centre of each triangle
   std::vector<uint8_t> flags_;       // kRayAlways, kSweepAlways per triangle
   std::vector<uint32_t> always_[2];  // the flagged triangles, ascending
   std::vector<uint32_t> scratch_;
+  std::vector<RayHit> hits_;
   double extent_ = 0;  // largest absolute coordinate of the corners
+  int shares_ = 1;
 };

@@ -8,7 +8,7 @@
 //   --script FILE         timed input, one "FRAME EVENT ARGS" per line
 //   --screenshot FILE.png the last frame as a PNG
 //   --trace FILE          one JSON object per frame (JSON Lines)
-//   --bench               per-phase frame timings at exit
+//   --bench               per-phase frame timings at exit (steady state)
 //   --camera X,Y,Z,ROLL,PITCH,YAW  the camera fixed there for the whole run
 //   --data DIR            look for brookfield.core and the music in DIR first
 //   --write-settings      write the settings file and quit
@@ -51,6 +51,19 @@ struct ScriptEvent {
 // and the reason in `error`.
 bool ParseScript(const std::string& text, std::vector<ScriptEvent>* out, std::string* error);
 
+// Steady-state figures of one --bench phase, in seconds: its per-frame times
+// after the first `warmup` frames (all of them when no later frame has one).
+// worst1 is the 99th percentile (nearest rank): 1% of the frames took longer.
+struct PhaseStats {
+  size_t frames = 0;
+  double min = 0, median = 0, worst1 = 0, max = 0;
+};
+struct FrameTime {
+  long frame;
+  double seconds;
+};
+PhaseStats SummarizePhase(const std::vector<FrameTime>& times, long warmup);
+
 // Per-frame harness work, called by the frame loop.
 class Harness {
  public:
@@ -68,7 +81,8 @@ class Harness {
   // After the render of a frame: trace line, screenshot capture.
   void AfterRender(long frame, float dt);
 
-  // Phase timings for --bench.
+  // Phase timings for --bench: a phase timed several times in one frame
+  // counts as one sample, the sum.
   void AddTiming(const char* phase, double seconds);
 
   const HarnessOptions& options() const { return options_; }
@@ -82,9 +96,10 @@ class Harness {
   int shotWidth_ = 0, shotHeight_ = 0;
   struct Phase {
     std::string name;
-    std::vector<double> samples;
+    std::vector<FrameTime> samples;
   };
   std::vector<Phase> phases_;
+  long frame_ = 0;  // the frame under way, for AddTiming
 };
 
 extern Harness g_harness;

@@ -94,3 +94,21 @@ TEST(HarnessOptions, CameraTakesSixFiniteNumbers) {
   const float expected[6] = {-90.5f, 40, 100, 0, -12, 270};
   for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(o.camera[i], expected[i]) << i;
 }
+
+TEST(HarnessBench, SteadyStateFiguresSkipTheWarmUp) {
+  // Frames 0-9 are slow warm-up; then 200 frames of 1..200 ms in shuffled order.
+  std::vector<FrameTime> times;
+  for (long f = 0; f < 10; ++f) times.push_back({f, 9.0});
+  for (long f = 10; f < 210; ++f) times.push_back({f, ((f * 37) % 200 + 1) * 1e-3});
+  const PhaseStats s = SummarizePhase(times, 10);
+  EXPECT_EQ(s.frames, 200u);
+  EXPECT_DOUBLE_EQ(s.min, 1e-3);
+  EXPECT_DOUBLE_EQ(s.median, 101e-3);
+  EXPECT_DOUBLE_EQ(s.worst1, 198e-3);  // 2 of 200 frames took longer
+  EXPECT_DOUBLE_EQ(s.max, 200e-3);
+  // A run no longer than the warm-up is summarised whole.
+  const PhaseStats shortRun = SummarizePhase({{0, 3e-3}, {1, 1e-3}, {2, 2e-3}}, 60);
+  EXPECT_EQ(shortRun.frames, 3u);
+  EXPECT_DOUBLE_EQ(shortRun.median, 2e-3);
+  EXPECT_DOUBLE_EQ(shortRun.worst1, 3e-3);
+}
