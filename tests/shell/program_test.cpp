@@ -1,6 +1,7 @@
 // The program run headless as a user would run it: exit codes, the log, the
 // trace, scripted input, screenshots.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -242,6 +243,8 @@ TEST(Program, StrandEditsAreUndoneSavedKeptAndLoadedAgain) {
         t[12], i < 2 ? "Saved " + s + "/quietharbour/KT.Line" : "can't save KT.Line: " + reason))
         << t[12];
   }
+  struct stat folder;  // the user's own, as state folders are
+  EXPECT_TRUE(stat((s + "/quietharbour").c_str(), &folder) == 0 && (folder.st_mode & 0777) == 0700);
   EXPECT_TRUE(logged(s + "/quietharbour/dump.mem",
                      "WARNING::the working directory can't be written: the log and saves go to [" +
                          s + "/quietharbour/]"));
