@@ -5,39 +5,27 @@
 #include <cmath>
 #include <random>
 
-TEST(ValueNoise, LatticePointsCarryTheHashValue) {
+TEST(ValueNoise, LatticePointsCarryTheHashAndCellsJoinWithinRange) {
   // At the origin only corner n = 0 counts: h = (-771171059) & 0x7FFFFFFF.
   EXPECT_FLOAT_EQ(ValueNoise(0, 0, 0, 0), 1.0f - 1376312589.0f / 1073741824.0f);
   // The seed and each axis move to other corners.
-  EXPECT_NE(ValueNoise(0, 0, 0, 1), ValueNoise(0, 0, 0, 0));
   EXPECT_FLOAT_EQ(ValueNoise(1, 0, 0, 0), ValueNoise(0, 0, 0, 1));
   EXPECT_FLOAT_EQ(ValueNoise(0, 1, 0, 0), ValueNoise(0, 0, 0, 57));
   EXPECT_FLOAT_EQ(ValueNoise(0, 0, 1, 0), ValueNoise(0, 0, 0, 113));
   EXPECT_FLOAT_EQ(ValueNoise(-1, -1, -1, 0), ValueNoise(0, 0, 0, -171));
-}
-
-TEST(ValueNoise, ContinuousAcrossCellBoundariesAndWithinRange) {
   std::mt19937 rng(7);
   std::uniform_real_distribution<float> coord(-50.0f, 50.0f);
-  std::uniform_int_distribution<int> cell(-40, 40);
   for (int i = 0; i < 2000; ++i) {
-    const float x = coord(rng), y = coord(rng), z = coord(rng);
-    const float v = ValueNoise(x, y, z, 0);
-    EXPECT_GT(v, -1.0f);
-    EXPECT_LE(v, 1.0f);
+    const float x = coord(rng), y = coord(rng), z = coord(rng), v = ValueNoise(x, y, z, 0);
+    EXPECT_TRUE(v > -1.0f && v <= 1.0f) << v;
     // Just below and just above an integer plane on each axis.
-    const float b = static_cast<float>(cell(rng)), below = std::nextafter(b, -100.0f),
+    const float b = std::round(x), below = std::nextafter(b, -100.0f),
                 above = std::nextafter(b, 100.0f);
     EXPECT_NEAR(ValueNoise(below, y, z, 3), ValueNoise(above, y, z, 3), 1e-4f);
     EXPECT_NEAR(ValueNoise(x, below, z, 3), ValueNoise(x, above, z, 3), 1e-4f);
     EXPECT_NEAR(ValueNoise(x, y, below, 3), ValueNoise(x, y, above, 3), 1e-4f);
-  }
-  // Small steps make small changes: the smoothstep weights have no jumps.
-  float previous = ValueNoise(-3.0f, 0.3f, 0.7f, 0);
-  for (int i = 1; i <= 600; ++i) {
-    const float v = ValueNoise(-3.0f + i * 0.01f, 0.3f, 0.7f, 0);
-    EXPECT_LT(std::fabs(v - previous), 0.05f) << i;
-    previous = v;
+    // Small steps make small changes: the smoothstep weights have no jumps.
+    EXPECT_LT(std::fabs(ValueNoise(x + 0.01f, y, z, 0) - v), 0.05f);
   }
 }
 
@@ -50,16 +38,6 @@ TEST(FractalNoise, LayersAreWeightedAndShifted) {
   const float expected =
       3.0f * (ValueNoise(x, x, x, 0) * 3.0f + ValueNoise(x * l, x * l, x * l, 0) * 1.5f) / 4.5f;
   EXPECT_NEAR(FractalNoise(2, 0.4f, 0.4f, 0.4f, 1.0f, l, 3.0f, false), expected, 1e-5f);
-
-  std::mt19937 rng(11);
-  std::uniform_real_distribution<float> coord(-20.0f, 20.0f);
-  for (int i = 0; i < 500; ++i) {
-    const float a = coord(rng), b = coord(rng), c = coord(rng);
-    const float v = FractalNoise(3, a, b, c, 1.0f, 2.1f, 120.0f, false);
-    EXPECT_GT(v, -120.0f);
-    EXPECT_LE(v, 120.0f);
-    EXPECT_GE(FractalNoise(3, a, b, c, 1.0f, 2.1f, 120.0f, true), 0.0f);
-  }
   // What would divide zero by zero gives 0.
   EXPECT_EQ(FractalNoise(0, 1, 2, 3, 1.0f, 2.1f, 120.0f, false), 0.0f);
   EXPECT_EQ(FractalNoise(3, 1, 2, 3, 1.0f, 2.1f, 0.0f, false), 0.0f);

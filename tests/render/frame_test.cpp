@@ -1,26 +1,30 @@
 // The frame render on the small world, drawn into the test window and read
-// back: what each pass adds to the picture and the state a frame leaves.
+// back: what the sky, the cloud, a character and the keys add to the
+// picture, and the state a frame leaves.
 #include "render/frame.h"
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "core/input_tables.h"
+#include "core/timer.h"
+#include "core/window_state.h"
 #include "environment/cloud.h"
 #include "environment/sky.h"
 #include "environment/terrain.h"
 #include "game/camera.h"
 #include "game/camera_setup.h"
+#include "game/player.h"
 #include "platform/clock.h"
+#include "render/camera_gl.h"
+#include "render/eyes.h"
 #include "resources/manager.h"
 #include "shell/app.h"
-#include "shell/input.h"
-#include "shell/window.h"
 #include "storage/core.h"
 #include "support/gl_context.h"
 #include "support/small_world.h"
@@ -29,11 +33,7 @@
 
 namespace {
 constexpr int kSize = 64;  // the test window
-
-struct Pixel {
-  int r, g, b;
-  bool operator==(const Pixel& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+constexpr uint32_t kSun = 0xFFFFCC;
 
 // Start-up on the small world, each clock tick 100 ms.
 class FrameTest : public testing::Test {
@@ -66,161 +66,128 @@ class FrameTest : public testing::Test {
     PlatformSetVirtualClock(0);
     CoreSetArchivePath(previousArchive_.c_str());
   }
-
-  void Look(const vec3& position, const vec3& angles) {
+  // What `draw` leaves over a black colour buffer, as 0xRRGGBB, bottom row first.
+  template <class F>
+  static std::vector<uint32_t> Picture(F draw) {
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    draw();
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    std::vector<uint8_t> rgb(kSize * kSize * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::vector<uint32_t> out;
+    for (size_t i = 0; i < rgb.size(); i += 3)
+      out.push_back(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
+    return out;
+  }
+  // One frame 100 ms after the previous one.
+  std::vector<uint32_t> Frame(const vec3& position, const vec3& angles) {
     g_camera.position = position;
     g_camera.angles = angles;
-  }
-
-  // One frame over a black colour buffer, 100 ms after the previous one;
-  // the picture, bottom row first.
-  std::vector<Pixel> Frame() {
-    PlatformAdvanceClock();
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
-    RenderFrame();
-    std::vector<unsigned char> rgb(kSize * kSize * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    std::vector<Pixel> out(kSize * kSize);
-    for (size_t i = 0; i < out.size(); ++i) out[i] = {rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]};
+    const std::vector<uint32_t> out = Picture([] { PlatformAdvanceClock(), RenderFrame(); });
     std::memcpy(g_keysPrev, g_keys, sizeof g_keys);
     return out;
   }
-
-  // Pixels that differ between two pictures within the centre square of
-  // side `side`.
-  static int Differing(const std::vector<Pixel>& a, const std::vector<Pixel>& b, int side) {
+  static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
     int n = 0;
-    for (int y = (kSize - side) / 2; y < (kSize + side) / 2; ++y)
-      for (int x = (kSize - side) / 2; x < (kSize + side) / 2; ++x)
-        n += !(a[y * kSize + x] == b[y * kSize + x]);
+    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
     return n;
   }
-
   TempDir dir_{true};
   LogCapture log_;
   std::string previousArchive_;
+  SPlayer player_;  // outlives the manager's registry
 };
-
-Pixel Centre(const std::vector<Pixel>& p) {
-  return p[kSize / 2 * kSize + kSize / 2];
-}
 }  // namespace
 
-TEST_F(FrameTest, SkyFillsTheViewWhereNothingElseIsWithTheSunStraightAhead) {
+TEST_F(FrameTest, SkyFillsTheViewWithTheSunDiscStraightAheadAndTheLightFollowsItAFrameLate) {
   // High above the world, looking along the sun direction (60 degrees up in +X).
-  Look(vec3(0, 0, 3000), vec3(0, -60, 0));
-  const std::vector<Pixel> picture = Frame();
-  int sunPixels = 0;
-  for (const Pixel& p : picture) {
-    ASSERT_GT(p.r + p.g + p.b, 0) << "an uncovered pixel";
-    if (p == Pixel{255, 255, 204}) {
-      ++sunPixels;
-    } else {
-      EXPECT_GT(p.b, p.r) << "daylight sky is blue";
-    }
+  const std::vector<uint32_t> picture = Frame(vec3(0, 0, 3000), vec3(0, -60, 0));
+  int sun = 0;
+  for (uint32_t p : picture) {  // no pixel left uncovered; daylight sky is blue
+    sun += p == kSun;
+    ASSERT_TRUE(p == kSun || (p & 0xFF) > (p >> 16)) << std::hex << p;
   }
-  EXPECT_EQ(Centre(picture), (Pixel{255, 255, 204}));
-  // Radius 0.06 at unit distance: about 3.3 pixels at 60 degrees over 64.
-  EXPECT_GT(sunPixels, 20);
-  EXPECT_LT(sunPixels, 60);
-
-  // The frustum came from the matrices the camera loaded; nothing else is in it.
-  Frustum expected;
-  extractFrustum(g_camera.proj, g_camera.view, expected);
-  for (int p = 0; p < 6; ++p)
-    for (int k = 0; k < 4; ++k)
-      EXPECT_NEAR(g_frustum.planes[p][k], expected.planes[p][k],
-                  1e-5f * (1 + std::fabs(expected.planes[p][k])));
-  EXPECT_EQ(sphereInFrustum(g_frustum, g_map.worldCenter, g_map.radius), 0);
-  EXPECT_EQ(sphereInFrustum(g_frustum, g_cloud.model.worldCenter, g_cloud.model.radius), 0);
-
+  EXPECT_EQ(picture[kSize / 2 * kSize + kSize / 2], kSun);
+  EXPECT_TRUE(sun > 20 && sun < 60) << sun;  // radius 0.06 at unit distance
   // Turning away from the sun: sky everywhere, no disc.
-  Look(vec3(0, 0, 3000), vec3(0, -60, 180));
-  for (const Pixel& p : Frame()) ASSERT_FALSE(p == (Pixel{255, 255, 204}));
-}
+  for (uint32_t p : Frame(vec3(0, 0, 3000), vec3(0, -60, 180))) ASSERT_NE(p, kSun);
 
-TEST_F(FrameTest, TreeInFrontOfTheCameraCoversPixels) {
-  ASSERT_EQ(g_treeCount, 4u);
-  // Tree 0 stands on the map at (-30, -30), a 4 x 4 x 20 box.
-  EXPECT_NEAR(g_trees[0].position.x, -30.0f, 1e-3f);
-  EXPECT_NEAR(g_trees[0].position.y, -30.0f, 1e-3f);
-  EXPECT_NEAR(g_trees[0].position.z, 0.0f, 1e-3f);
-  Look(vec3(-50, -28, 10), vec3(0, 0, 0));
-  const std::vector<Pixel> withTree = Frame();
-  g_trees[0].position.z = -1000;  // out of sight
-  g_trees[0].UpdateMatrix();
-  const std::vector<Pixel> without = Frame();
-  // The tree covers the whole centre block; a few of its texels may match
-  // what lies behind.
-  EXPECT_GE(Differing(withTree, without, 8), 56);
-}
-
-TEST_F(FrameTest, HoldingOHidesTheCloudAndItsOutline) {
-  Look(vec3(-100, -400, 500), vec3(0, 0, 90));  // the cloud 700 ahead
-  const std::vector<Pixel> cloud = Frame();
-  g_keys['o'] = 1;
-  const std::vector<Pixel> hidden = Frame();
-  const std::vector<Pixel> stillHidden = Frame();
-  EXPECT_EQ(Differing(cloud, hidden, 16), 256);
-  EXPECT_EQ(Differing(hidden, stillHidden, kSize), 0);  // not even the outline
-  g_keys['o'] = 0;
-  EXPECT_GT(Differing(Frame(), hidden, 16), 200);
-}
-
-TEST_F(FrameTest, PressingLFreezesTheCloudAndPressingAgainResumesIt) {
-  Look(vec3(-100, -400, 500), vec3(0, 0, 90));
-  const uint32_t n = g_cloud.model.vertexCount;
-  auto shape = [n] { return std::vector<vec3>(g_cloud.model.verts, g_cloud.model.verts + n); };
-  auto same = [n](const std::vector<vec3>& a, const std::vector<vec3>& b) {
-    for (uint32_t v = 0; v < n; ++v)
-      if (a[v].x != b[v].x || a[v].y != b[v].y || a[v].z != b[v].z) return false;
-    return true;
-  };
-  for (int i = 0; i < 4; ++i) Frame();  // past the first keyframe
-  std::vector<vec3> before = shape();
-  Frame();
-  EXPECT_FALSE(same(before, shape())) << "the cloud animates";
-
-  g_keys['l'] = 1;  // pressed: takes effect at the end of this frame
-  Frame();
-  EXPECT_FALSE(g_cloud.animate);
-  before = shape();
-  for (int i = 0; i < 5; ++i) Frame();  // held: no second toggle
-  EXPECT_FALSE(g_cloud.animate);
-  EXPECT_TRUE(same(before, shape()));
-
-  g_keys['l'] = 0;
-  Frame();
-  g_keys['l'] = 1;
-  Frame();
-  EXPECT_TRUE(g_cloud.animate);
-  Frame();
-  EXPECT_FALSE(same(before, shape()));
-}
-
-TEST_F(FrameTest, LightFollowsTheSunOneFrameLateAndTheFrameEndsIn3DState) {
-  Look(vec3(0, 0, 50), vec3(10, 20, 30));
-  auto lightInEyeSpace = [] {
-    float p[4];
-    glGetLightfv(GL_LIGHT0, GL_POSITION, p);
-    return vec3(p[0], p[1], p[2]);
-  };
-  Frame();
-  vec3 expected = g_camera.view.rotateVector(vec3(10, 10, 100));
-  ExpectNear(lightInEyeSpace(), expected, 1e-3f);
+  // The light is the sun's direction of the previous frame, in eye space.
   ExpectNear(g_lightDir, vec3(0.5f, 0, 0.8660254f), 1e-6f);
-
-  Frame();
-  expected = g_camera.view.rotateVector(vec3(0.5f, 0, 0.8660254f));
-  ExpectNear(lightInEyeSpace(), expected, 1e-5f);
-
+  Frame(vec3(0, 0, 50), vec3(10, 20, 30));
+  float light[4];
+  glGetLightfv(GL_LIGHT0, GL_POSITION, light);
+  ExpectNear(vec3(light[0], light[1], light[2]), g_camera.view.rotateVector(g_lightDir), 1e-5f);
+  // The frame ends in the 3D state with the texture cache cleared.
   EXPECT_EQ(g_manager.boundTex, 999u);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST) && glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_CULL_FACE));
   EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(FrameTest, HoldingOHidesTheCloudAndPressingLTogglesItsAnimation) {
+  const vec3 at(-100, -400, 500), angles(0, 0, 90);  // the cloud 700 ahead
+  const std::vector<uint32_t> cloud = Frame(at, angles);
+  g_keys['o'] = 1;
+  const std::vector<uint32_t> hidden = Frame(at, angles);
+  EXPECT_GT(Differing(cloud, hidden), 500);
+  EXPECT_EQ(Differing(hidden, Frame(at, angles)), 0);  // not even the outline
+  g_keys['o'] = 0;
+
+  // "l" toggles the cloud's animation when pressed, not while held.
+  const int kKeys[] = {1, 1, 0, 1};
+  const bool kAnimates[] = {false, false, false, true};
+  for (int i = 0; i < 4; ++i) {
+    g_keys['l'] = kKeys[i];
+    Frame(at, angles);
+    EXPECT_EQ(g_cloud.animate, kAnimates[i]) << i;
+  }
+}
+
+TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
+  // Character 3 facing the camera with its eyes 10 units ahead, in a still picture.
+  SPlayer& p = player_;
+  p.Init(3);
+  g_timer.frameTime = 0;
+  g_camera.position = g_camera.angles = vec3();  // looking along +x
+  g_camera.Update();
+  extractFrustum(g_camera.proj, g_camera.view, g_frustum);
+  p.body.angles = vec3(0, 0, 180);
+  p.body.UpdateMatrix();
+  p.body.UpdateSkin(0);
+  p.body.position = vec3(10, 0, 0) - (EyeFrame(p.body, p.leftEyeBone, 1).transformPoint(vec3()) +
+                                      EyeFrame(p.body, p.rightEyeBone, 0).transformPoint(vec3())) *
+                                         0.5f;
+  p.body.UpdateMatrix();
+  p.lookTarget = vec3();  // the camera
+  auto draw = [&p] { return Picture([&p] { CameraLoadMatrices(g_camera), p.Draw(); }); };
+
+  // The eyes gaze at the camera and change pixels only in the middle of
+  // the face; held "u" widens them.
+  const std::vector<uint32_t> with = draw();
+  EXPECT_NEAR(p.eyeAngles[0].z, p.eyeAngles[1].z, 1e-3f);
+  const int left = p.leftEyeBone, right = p.rightEyeBone;
+  p.leftEyeBone = p.rightEyeBone = -1;  // a body without eyes
+  const std::vector<uint32_t> without = draw();
+  EXPECT_GT(Differing(with, without), 40);
+  for (int i = 0; i < kSize * kSize; ++i)
+    EXPECT_TRUE(with[i] == without[i] || std::abs(i % kSize - 32) + std::abs(i / kSize - 32) < 24)
+        << i;
+  p.leftEyeBone = left, p.rightEyeBone = right;
+  g_keys['u'] = 1;
+  EXPECT_GT(Differing(draw(), with), 0);
+  g_keys['u'] = 0;
+
+  // The outline, a tenth of a unit wide, in colour 3 unless "o" is held.
+  const vec3 c = p.colors[3] * 255;
+  const uint32_t outline = std::lround(c.x) << 16 | std::lround(c.y) << 8 | std::lround(c.z);
+  EXPECT_EQ(outline, 0xE281AAu);
+  p.body.position.x -= 5;  // close enough to cover pixels
+  p.body.UpdateMatrix();
+  std::vector<uint32_t> picture = draw();
+  EXPECT_GT(std::count(picture.begin(), picture.end(), outline), 10);
+  g_keys['o'] = 1;
+  picture = draw();
+  EXPECT_EQ(std::count(picture.begin(), picture.end(), outline), 0);
 }

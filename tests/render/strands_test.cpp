@@ -1,72 +1,82 @@
-// The strand simulation step (drawing is checked by eye in the screenshots).
+// The strand simulation step and the strands' strips.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "game/spline.h"
 #include "geometry/model.h"
+#include "render/feedback.h"
+#include "support/gl_context.h"
 
 namespace {
 // One strand of n points hanging straight out along +X from the body's
 // origin, one unit apart, on no bone.
 void Straight(CSpline& s, Model& body, int n) {
   body.Reset();
+  s.Clear();
   s.owner = &body;
   ASSERT_TRUE(s.Resize(1, -1));
   ASSERT_TRUE(s.Resize(0, n));
   for (int k = 0; k < n; ++k) {
-    s.local[0][k] = vec3(static_cast<float>(k), 0, 0);
-    s.world[0][k] = s.local[0][k];
+    s.local[0][k] = s.world[0][k] = vec3(static_cast<float>(k), 0, 0);
     s.segLen[0][k] = k + 1 < n ? 1.0f : 0.0f;
   }
 }
 }  // namespace
 
-TEST(StrandSimulation, TheRootFollowsTheBodyAndTwoPointsAreRigid) {
+TEST(StrandSimulation, RootRigidZeroTimeZeroLengthAndThePullAlongTheStrand) {
   CSpline s;
   Model body;
   Straight(s, body, 2);
   body.position = vec3(5, 0, 0);
-  s.Simulate(0.1f, true);
-  EXPECT_FLOAT_EQ(s.world[0][0].x, 5);
-  EXPECT_FLOAT_EQ(s.world[0][1].x, 6);
-  EXPECT_FLOAT_EQ(s.world[0][1].z, 0);  // nothing pulls a rigid root segment
-  s.Clear();
-}
-
-TEST(StrandSimulation, ZeroTimeKeepsVelocitiesAndLengths) {
-  CSpline s;
-  Model body;
+  s.Simulate(0.1f, true);  // the root follows the body; two points are rigid
+  EXPECT_TRUE(s.world[0][0] == vec3(5, 0, 0) && s.world[0][1] == vec3(6, 0, 0));
   Straight(s, body, 4);
   s.aux2[0][3] = vec3(1, 2, 3);
   s.world[0][3] = vec3(2, 0, 5);  // out of length: the constraint pulls it back
-  s.Simulate(0.0f, false);
-  EXPECT_FLOAT_EQ(s.aux2[0][3].y, 2);
+  s.Simulate(0.0f, false);        // no time: velocities stay
+  EXPECT_EQ(s.aux2[0][3], vec3(1, 2, 3));
   EXPECT_NEAR(length(s.world[0][3] - s.world[0][2]), 1.0f, 1e-5f);
-  s.Clear();
-}
-
-TEST(StrandSimulation, PullingDownBendsTheTipMost) {
-  CSpline s;
-  Model body;
-  Straight(s, body, 5);
-  for (int step = 0; step < 60; ++step) s.Simulate(1.0f / 60, true);
-  EXPECT_LT(s.world[0][4].z, s.world[0][2].z);
-  EXPECT_LT(s.world[0][2].z, -0.01f);
-  for (int k = 2; k < 5; ++k) EXPECT_NEAR(length(s.world[0][k] - s.world[0][k - 1]), 1.0f, 1e-4f);
-  // Released, the springs bring the strand back toward its rest shape.
-  const float bent = s.world[0][4].z;
-  for (int step = 0; step < 600; ++step) s.Simulate(1.0f / 60, false);
-  EXPECT_GT(s.world[0][4].z, bent);
-  s.Clear();
-}
-
-TEST(StrandSimulation, ZeroLengthStrandsStayFinite) {
-  CSpline s;
-  Model body;
-  Straight(s, body, 3);
-  for (int k = 0; k < 3; ++k) s.segLen[0][k] = 0;
+  for (int k = 0; k < 4; ++k) s.segLen[0][k] = 0;
   s.Simulate(0.02f, true);
-  for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::isfinite(s.world[0][k].z));
-  s.Clear();
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(std::isfinite(s.world[0][k].z));
+
+  Straight(s, body, 5);
+  // From rest only the pull acts: -50 (4 - r) with r = 2/3, 1/3, 0 from the
+  // root's end to the tip, times 10 dt.
+  s.Simulate(0.01f, true);
+  for (int k = 2; k < 5; ++k) EXPECT_NEAR(s.aux2[0][k].z, -5 * (4 - (4 - k) / 3.0f), 1e-4f) << k;
+  for (int step = 0; step < 60; ++step) s.Simulate(1.0f / 60, true);
+  EXPECT_TRUE(s.world[0][4].z < s.world[0][2].z && s.world[0][2].z < -0.01f);  // the tip most
+  for (int k = 2; k < 5; ++k) EXPECT_NEAR(length(s.world[0][k] - s.world[0][k - 1]), 1.0f, 1e-4f);
+}
+
+TEST(StrandDrawing, StripsFaceTheEyeAndTaperFromRootToTipUnlessTheWidthIsConstant) {
+  ASSERT_TRUE(EnsureGlContext());
+  CSpline s;
+  Model body;
+  const int n = 4;
+  Straight(s, body, n);
+  for (int k = 0; k < n; ++k) s.world[0][k] = vec3(10.0f + 8 * k, 0, 5);
+  s.color[0] = vec3(1, 0, 0);
+  for (bool constant : {false, true}) {
+    s.style = constant;
+    // Seen from the origin below, the side is +y: each pair is (+h, -h) and
+    // the strip turns counter-clockwise seen from +z.
+    std::vector<FedVertex> expected;
+    for (int i = 0; i < n; ++i) {
+      const float a = 1 - std::max(i, 1) / float(n), b = 1 - (i + 1) / float(n);
+      for (float u = 0; u < 0.9f; u += 0.1f) {
+        vec3 p;
+        s.Evaluate(0, i, u, p, 1, false);
+        const float h = constant ? 0.5f : (1 - u) * a + u * b;
+        for (float side : {h, -h}) expected.push_back({p + vec3(0, side, 0), 1});
+      }
+    }
+    const auto triangles = FeedbackPolygons([&] { s.DrawStrands(vec3(), false); });
+    ASSERT_EQ(triangles.size(), expected.size() - 2);  // one strip
+    for (const auto& t : triangles) EXPECT_GT(Turn(t), 0.0f);
+    ExpectVertices(triangles, expected);
+  }
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_TEXTURE_2D));
 }
