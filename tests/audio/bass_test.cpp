@@ -74,11 +74,12 @@ TEST_F(NoDeviceTest, EveryLoadFailsWithItsOwnLineAndPlayingNothingIsSilent) {
 
 TEST_F(AudioTest, FailedLoadsTakeNoIndexAndSamplesComeFromFilesAndTheArchive) {
   LogCapture log;
-  EXPECT_EQ(g_audio.LoadSound("snd\\absent.mp3", 1, true), -1);  // silently
+  EXPECT_EQ(g_audio.LoadSound("snd\\absent.mp3", 1, true), -1);  // only the core's warning
   dir_.Write("snd/empty.mp3", "", 0), dir_.Write("snd/junk.mp3", std::vector<uint8_t>(1000, 7));
   EXPECT_EQ(g_audio.LoadSound("snd\\empty.mp3", 1, true), -1);
   EXPECT_EQ(g_audio.LoadSound("snd\\junk.mp3", 0, false), -1);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"ERROR::BASS::Couldn't load [snd\\empty.mp3]",
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"WARNING::file snd\\absent.mp3 not in core",
+                                                 "ERROR::BASS::Couldn't load [snd\\empty.mp3]",
                                                  "ERROR::BASS::Couldn't load [snd\\junk.mp3]"}));
   EXPECT_EQ(g_audio.count, 0);
 
@@ -92,7 +93,7 @@ TEST_F(AudioTest, FailedLoadsTakeNoIndexAndSamplesComeFromFilesAndTheArchive) {
   ASSERT_EQ(g_audio.count, 3);
   EXPECT_EQ(std::vector<int>(g_audio.isSample, g_audio.isSample + 3), (std::vector<int>{1, 1, 0}));
   g_audio.Play(3, 0, 0);  // beyond the registry: nothing
-  EXPECT_EQ(log.lines.size(), 2u);
+  EXPECT_EQ(log.lines.size(), 3u);
 }
 
 TEST_F(AudioTest, ASamplePlaysUpToTenCopiesAndAPlayingStreamGoesOn) {

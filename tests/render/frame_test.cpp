@@ -154,6 +154,7 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   g_camera.Update();
   extractFrustum(g_camera.proj, g_camera.view, g_frustum);
   p.body.angles = vec3(0, 0, 180);
+  p.body.position = vec3();
   p.body.UpdateMatrix();
   p.body.UpdateSkin(0);
   p.body.position = vec3(10, 0, 0) - (EyeFrame(p.body, p.leftEyeBone, 1).transformPoint(vec3()) +
@@ -166,7 +167,6 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   // The eyes gaze at the camera and change pixels only in the middle of
   // the face; held "u" widens them.
   const std::vector<uint32_t> with = draw();
-  EXPECT_NEAR(p.eyeAngles[0].z, p.eyeAngles[1].z, 1e-3f);
   const int left = p.leftEyeBone, right = p.rightEyeBone;
   p.leftEyeBone = p.rightEyeBone = -1;  // a body without eyes
   const std::vector<uint32_t> without = draw();
