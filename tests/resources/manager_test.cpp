@@ -44,12 +44,13 @@ TEST_F(ManagerTest, FallbackSlotsCheckerboardTexturesAndTheUnload) {
   EXPECT_EQ(manager_.texCount, 2);
   manager_.Unload();
   EXPECT_EQ(manager_.meshCount, 0);
-  EXPECT_EQ(capture.lines,
-            (std::vector<std::string>{
-                "ERROR::MM::can't load [picture.png]", "ERROR::Jpg::file not found [a.jpg.tga]",
-                "MM::register texture [Comic Sans MS] [t0]", "MM::Unload Begin()",
-                "MM::Mesh0:[ERROR]", "MM::Tex0:[CheckerBoard.gen]", "MM::Tex1:[Comic Sans MS]",
-                "MM::Anim0:[]", "MM::Unload End()"}));
+  EXPECT_EQ(
+      capture.lines,
+      (std::vector<std::string>{
+          "ERROR::MM::can't load [picture.png]", "WARNING::file a.jpg.tga not in core",
+          "ERROR::Jpg::file not found [a.jpg.tga]", "MM::register texture [Comic Sans MS] [t0]",
+          "MM::Unload Begin()", "MM::Mesh0:[ERROR]", "MM::Tex0:[CheckerBoard.gen]",
+          "MM::Tex1:[Comic Sans MS]", "MM::Anim0:[]", "MM::Unload End()"}));
 }
 
 TEST_F(ManagerTest, MeshesModelsAndClipsLoadOnceAndFollowTheirTables) {
@@ -62,7 +63,7 @@ TEST_F(ManagerTest, MeshesModelsAndClipsLoadOnceAndFollowTheirTables) {
   manager_.RegisterModel(&model);
   EXPECT_EQ(manager_.modelCount, 1);
   for (const char* line :
-       {"MM::loaded mesh [bin\\tree.Model] [m1]::(v:24 f:12 b:0 t:1)",
+       {"MM::loaded model [bin\\tree.Model] [m1]::(v:24 f:12 b:0 t:1)",
         "MM::used mesh [bin\\tree.Model] [m1]", "MM::model registred as [0] mmd=0",
         "MM::model already registred [0] mmd=1"})
     EXPECT_TRUE(capture.Contains(line)) << line;
