@@ -97,8 +97,7 @@ TEST(Sparkles, FarSparklesRespawn500UnitsAboveAndAroundTheEye) {
   world.dt = 0.01f;
   world.eye = vec3(10, 20, 30);
   world.characterFrame.fromAxes(f0, f1, f2);
-  g_randState = 12345;
-  const uint32_t state = Steps(12345, 3);  // after the sparkle's own three colour draws
+  const uint32_t state = Steps(g_randState = 12345, 3);  // after the sparkle's colour draws
   vec3 p = world.eye + vec3(600, 0, 0);
   const vec3 v = Moved(world, &p, vec3());
   EXPECT_EQ(g_randState, Steps(state, 5));

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "core/sizetext.h"
 #include "core/window_state.h"
 #include "support/gl_context.h"
 #include "support/test_support.h"
@@ -58,9 +57,6 @@ TEST(FontGL, TheAtlasHoldsEveryKeptGlyphInItsCellWithCleanGaps) {
   EXPECT_EQ(value, 0);
   // A 20-pixel cell (15 pt at 96 dpi); the face's line height can't be less.
   EXPECT_TRUE(font.lineHeight >= 20 && font.lineHeight <= 26) << font.lineHeight;
-  const uint32_t bytes = static_cast<uint32_t>(font.texWidth * font.texHeight * 2);
-  EXPECT_TRUE(log.Contains("Font::create texture (" + std::to_string(font.texWidth) + "x" +
-                           std::to_string(font.texHeight) + ")" + SizeToText(&bytes)));
   EXPECT_GE(font.texWidth, font.texHeight);
   const std::vector<uint8_t> alpha = AtlasAlpha(font);
   const GlyphRect& w = font.glyph['W'];

@@ -6,10 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "storage/archive_writer.h"
-#include "storage/core.h"
 #include "support/libjpeg_codec.h"
-#include "support/test_support.h"
 
 namespace {
 struct Decoded {
@@ -105,28 +102,4 @@ TEST(Jpeg, TheFirstRowIsTheBottomProgressiveIsRefusedAndACutScanIsGreyed) {
   EXPECT_FALSE(DecodeJpeg(*decoder, jpeg.data(), jpeg.size()));
   EXPECT_FALSE(decoder->pixels);
   EXPECT_STREQ(decoder->error, "not a baseline JPEG (progressive, extended or lossless)");
-}
-
-TEST(Jpeg, LoadsLooseFilesAndArchiveEntries) {
-  ScratchDir dir;
-  const std::vector<uint8_t> jpeg = Encoded(24, 16, EncodeOptions());
-  const Decoded expected = Decode(jpeg);
-  dir.Write("loose.jpg", jpeg);
-  // The entry after the picture must not be read.
-  dir.Write("test.core", BuildArchive({{"tex\\packed.jpg", jpeg},
-                                       {"tex\\after.jpg", std::vector<uint8_t>(5000, 0x55)}}));
-  CoreSetArchivePath("test.core");
-  auto d = std::make_unique<JpegDecoder>();
-  for (const char* name : {"loose.jpg", "tex\\packed.jpg"}) {
-    ASSERT_TRUE(LoadJPG(*d, name)) << name;
-    EXPECT_FALSE(d->incomplete);
-    EXPECT_EQ(d->data, nullptr);  // the file's bytes are gone after the decode
-    EXPECT_EQ(std::vector<uint8_t>(d->pixels.get(), d->pixels.get() + expected.rgba.size()),
-              expected.rgba);
-  }
-  LogCapture log;
-  EXPECT_FALSE(LoadJPG(*d, "tex\\missing.jpg"));
-  EXPECT_FALSE(d->pixels);
-  EXPECT_STREQ(d->error, "file not found");
-  CoreSetArchivePath("brookfield.core");
 }
