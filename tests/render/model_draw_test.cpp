@@ -17,7 +17,8 @@ TEST(ModelDraw, CullsByTheFrameFrustumDrawsTheSharedGroupsAndFallsBackToTheCheck
   manager.init();
   Model model;
   model.Reset();
-  Mesh& m = manager.meshes[manager.CreateMesh()];
+  const uint16_t slot = manager.CreateMesh();  // may move the table
+  Mesh& m = manager.meshes[slot];
   m.GenBox(0, 0, 0);
   m.resizeT(3, true);  // three groups of four triangles on texture 0
   for (uint16_t g = 0; g < 3; ++g) m.groupTex[g] = 0, m.groupTris[g] = 4;
