@@ -49,8 +49,6 @@ TEST(Texture, MipmappedFiltersUploadTheWholeChainAndJpegsAreRgba) {
   EXPECT_EQ(alpha, 2);
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
   EXPECT_EQ(value, GL_LINEAR_MIPMAP_LINEAR);
-  const GLuint ids[3] = {a, b, c};
-  glDeleteTextures(3, ids);
 }
 
 TEST(Texture, MissingFilesMakeNoTextureAndTheCheckerboardAlternates) {
@@ -74,6 +72,4 @@ TEST(Texture, MissingFilesMakeNoTextureAndTheCheckerboardAlternates) {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   EXPECT_TRUE(rgb[0] == 255 && rgb[3] == 0 && rgb[8 * 3] == 0 && rgb[8 * 3 + 3] == 255);
-  const GLuint ids[3] = {before, after, id};
-  glDeleteTextures(3, ids);
 }
