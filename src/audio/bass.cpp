@@ -105,6 +105,13 @@ bool InitAudio() {
   return false;
 }
 
+void ShutdownAudio() {
+  g_audio.Release();
+  PlatformAudioShutdown();
+  for (int32_t& s : g_jumpSound) s = -1;
+  g_music = -1;
+}
+
 void KeepMusicPlaying() {
   g_audio.Play(g_music, 0, 0);
 }

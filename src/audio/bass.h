@@ -54,6 +54,10 @@ extern int32_t g_music;         // -1 when there is none
 // silent).
 bool InitAudio();
 
+// At exit: stops every sound, frees the registry and the sounds' memory and
+// closes the device. Every sound index is -1 afterwards.
+void ShutdownAudio();
+
 // Once a frame: starts the music again when it has stopped.
 void KeepMusicPlaying();
 

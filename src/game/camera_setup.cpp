@@ -14,6 +14,14 @@ void SetUpCamera(int width, int height) {
   g_camera.Update();
 }
 
+void FitCameraToWindow(int width, int height) {
+  if (width <= 0 || height <= 0) return;  // minimised: keep the last view
+  if (g_camera.viewportW == width && g_camera.viewportH == height) return;
+  g_camera.viewportW = width;
+  g_camera.viewportH = height;
+  g_camera.Update();
+}
+
 void WriteCameraTrace(std::string* out) {
   const vec3& p = g_camera.position;
   const vec3& a = g_camera.angles;

@@ -10,6 +10,10 @@ constexpr float kStartFov = 60.0f;
 // once.
 void SetUpCamera(int width, int height);
 
+// The viewport over the whole window again after a resize, and the
+// projection for its new shape. Sizes of 0 (a minimised window) are ignored.
+void FitCameraToWindow(int width, int height);
+
 // Trace writer: appends ,"camera":{"position":[x,y,z],"angles":[roll,pitch,
 // yaw],"fov":f} (degrees) for g_camera.
 void WriteCameraTrace(std::string* out);

@@ -104,7 +104,9 @@ void PlatformPumpEvents(WindowEvents* out) {
         switch (e.window.event) {
           case SDL_WINDOWEVENT_SIZE_CHANGED:
             out->resized = true;
-            PlatformWindowSize(&out->width, &out->height);
+            // Window size in pixels: the window asks for no high-DPI drawable.
+            out->width = e.window.data1;
+            out->height = e.window.data2;
             break;
           case SDL_WINDOWEVENT_FOCUS_GAINED:
           case SDL_WINDOWEVENT_RESTORED:
@@ -146,9 +148,13 @@ void PlatformPumpEvents(WindowEvents* out) {
         PlatformSetKey(vk, e.type == SDL_MOUSEBUTTONDOWN);
         break;
       }
-      case SDL_MOUSEWHEEL:
-        if (!g_virtualCursor) out->wheel = e.wheel.y > 0 ? 1 : -1;
+      case SDL_MOUSEWHEEL: {
+        // Only a vertical step zooms: a sideways scroll (tilt wheel, touchpad)
+        // has no vertical delta and is no step at all. Away from the user is +1.
+        const int y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        if (!g_virtualCursor && y != 0) out->wheel = y > 0 ? 1 : -1;
         break;
+      }
     }
   }
 }

@@ -41,7 +41,7 @@ struct WindowEvents {
   bool active = true;
   bool focusOnly = false;  // the change came from focus, not from minimising
   bool closeRequested = false;
-  int wheel = 0;  // sign of the last wheel delta: +1, -1, or 0 when none
+  int wheel = 0;  // sign of the last vertical wheel step: +1 away from the user, -1, 0 none
 };
 
 // Drains every waiting event: key and button changes go to the key state

@@ -93,6 +93,9 @@ void Startup() {
   g_cloudModel = &g_cloud.model;
   g_sparkles.Init(100);
   SetUpCamera(g_width, g_height);
+  // Mouse look turns by the cursor's distance from the centre: starting
+  // anywhere else would jerk the first frame's view.
+  CentreCursor();
   FixCameraForRun(g_harness.options());
   RegisterTraceWriter(WriteCameraTrace);
 }
@@ -145,6 +148,7 @@ int RunProgram() {
   g_sky.Release();  // while the context still exists
   g_manager.Unload();
   ReleaseCharacters();
+  ShutdownAudio();
   g_harness.End();
   return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "platform/input.h"
 #include "shell/extras.h"
+#include "shell/window.h"
 
 namespace {
 int KeyToCode(int vk) {
@@ -156,6 +157,10 @@ void SampleInput() {
   std::memcpy(g_keysPrev, g_keys, sizeof g_keys);
   std::memset(g_keys, 0, sizeof g_keys);
   g_wheel = 0;
+  // The key state is read now, after the swap: whatever changed during the
+  // update and the drawing is still waiting in the queue, and a wheel step
+  // among it counts for the coming frame.
+  PumpWindowMessages();
   // Shift as the poll of virtual key 16 sees it; evaluated once so that
   // polling Shift itself doesn't change how the later keys translate.
   const bool shift = PlatformKeyHeld(VK_SHIFT);

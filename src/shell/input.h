@@ -13,5 +13,6 @@
 uint8_t TranslateKey(int vk, bool shiftHeld);
 
 // End-of-frame sampling: moves this frame's tables to the previous ones,
-// clears the wheel step and polls every virtual key 0..254.
+// clears the wheel step, takes the waiting window messages (so a key that
+// changed during the frame counts now) and polls every virtual key 0..254.
 void SampleInput();

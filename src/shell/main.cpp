@@ -13,6 +13,10 @@
 #include "shell/harness.h"
 #include "shell/window.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 int main(int argc, char** argv) {
   HarnessOptions options;
   std::string error;
@@ -55,6 +59,12 @@ int main(int argc, char** argv) {
   }
   if (!PlatformInitVideo()) return 1;
   const int code = RunProgram();
+#if defined(__SANITIZE_ADDRESS__)
+  // Everything of ours is released by now. The leak check runs here rather
+  // than at exit because closing the display unloads the GL driver, and a
+  // report from an unloaded library carries no name to suppress it by.
+  __lsan_do_leak_check();
+#endif
   PlatformShutdown();
   return code;
 }

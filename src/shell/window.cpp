@@ -7,6 +7,7 @@
 
 #include "core/log.h"
 #include "core/sizetext.h"
+#include "game/camera_setup.h"
 #include "gl/extensions.h"
 #include "platform/sysinfo.h"
 #include "platform/window.h"
@@ -92,14 +93,25 @@ bool CreateGLWindow(const char* title, int, int, bool fullscreen, void (*afterCo
 void PumpWindowMessages() {
   WindowEvents events;
   PlatformPumpEvents(&events);
-  if (events.resized) {
+  // A minimised window may report 0 x 0: the last size stays. A report of
+  // the size we have (the first mapping) is no resize.
+  if (events.resized && events.width > 0 && events.height > 0 &&
+      (events.width != g_width || events.height != g_height)) {
     g_width = events.width;
     g_height = events.height;
+    // Mouse look measures from the centre: a cursor left where the old
+    // centre was would turn the view on the next frame.
+    CentreCursor();
   }
+  FitCameraToWindow(g_width, g_height);
   if (events.activeChanged && !(events.focusOnly && g_windowOptions.keepActiveWithoutFocus))
     g_active = events.active;
   if (events.closeRequested) g_closeRequested = true;
   if (events.wheel) g_wheel = events.wheel;
+}
+
+void CentreCursor() {
+  PlatformSetCursorPos(g_width / 2, g_height / 2);
 }
 
 void ToggleVsync() {

@@ -22,8 +22,14 @@ extern WindowOptions g_windowOptions;
 bool CreateGLWindow(const char* title, int width, int height, bool fullscreen,
                     void (*afterContext)() = nullptr);
 
-// Takes every waiting window message: size, activation, close, wheel.
+// Takes every waiting window message: size, activation, close, wheel (and
+// the key and button changes, for the next sampling). The camera's viewport
+// and projection follow the window size; a resize re-centres the cursor.
 void PumpWindowMessages();
+
+// Puts the cursor (the real one, or the scripted run's virtual one) at the
+// window centre, where mouse look measures from.
+void CentreCursor();
 
 // Key "v": flips the swap interval when the driver supports it.
 void ToggleVsync();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <string>
@@ -18,11 +19,14 @@
 #include "support/test_support.h"
 
 namespace {
-std::string Program(const std::string& args) {
-  // Under the sanitizers, the GL driver's own leaks (from libraries already
-  // unloaded at exit, so they can't be suppressed by name) are not ours to
-  // report; the unit tests check our code for leaks.
-  return "SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") +
+// `leaks`: under the sanitizers, a run that must end without a leak of ours;
+// the system's libraries' own are suppressed by name.
+std::string Program(const std::string& args, bool leaks = false) {
+  const std::string sanitizer =
+      leaks ? "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 LSAN_OPTIONS=suppressions=" +
+                  std::string(QH_SOURCE_DIR) + "/scripts/lsan.supp:print_suppressions=0 "
+            : "ASAN_OPTIONS=detect_leaks=0 ";
+  return "SDL_AUDIODRIVER=dummy " + sanitizer + BinaryPath("quietharbour") +
          " --windowed --size 320x240 " + args + " 2>&1";
 }
 
@@ -40,7 +44,10 @@ TEST(Program, RunsAFixedNumberOfFramesAndLogsTheMachine) {
   TempDir dir(true);
   ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   std::string out;
-  ASSERT_EQ(RunCommand(Program("--frames 30 --fixed-dt 0.016 --trace t.jsonl"), &out), 0) << out;
+  ASSERT_EQ(RunCommand(Program("--frames 30 --fixed-dt 0.016 --trace t.jsonl", true), &out), 0)
+      << out;
+  EXPECT_EQ(out.find("Sanitizer"), std::string::npos) << out;
+  EXPECT_EQ(out.find("runtime error"), std::string::npos) << out;
   const std::vector<std::string> log = LogLines("dump.mem");
   ASSERT_GE(log.size(), 8u);
   EXPECT_EQ(log[0].rfind("CPU:(", 0), 0u) << log[0];
@@ -93,6 +100,13 @@ TEST(Program, ScriptedEscapeEndsTheRunAndFixedStepRunsRepeat) {
   // Escape sampled for frame 4 ends the loop before that frame: frames 0..3 ran.
   ASSERT_EQ(a.size(), 4u);
   EXPECT_EQ(a, b);
+  // The cursor starts at the centre: frame 0 has no mouse-look turn.
+  const size_t at = a[0].find("\"angles\":[", a[0].find("\"camera\":"));
+  float angles[3] = {1, 1, 1};
+  ASSERT_EQ(
+      std::sscanf(a[0].c_str() + at, "\"angles\":[%f,%f,%f", &angles[0], &angles[1], &angles[2]), 3)
+      << a[0];
+  for (float angle : angles) EXPECT_NEAR(angle, 0, 1e-3) << a[0];
 }
 
 TEST(Program, WithoutTheArchiveItSaysSoAndExitsWithZero) {
