@@ -22,7 +22,7 @@ Bytes TgaFile(int type, int width, int height, int bits, int colourMap = 0) {
   file[14] = static_cast<uint8_t>(height);
   file[15] = static_cast<uint8_t>(height >> 8);
   file[16] = static_cast<uint8_t>(bits);
-  file[17] = 0x28;  // top-left origin and alpha bits: not consulted
+  file[17] = 0x08;  // alpha bits (not consulted); bottom-left origin: rows as stored
   const size_t bytes = static_cast<size_t>(width) * height * (bits / 8);
   for (size_t i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(i * 7));
   return file;
@@ -136,4 +136,31 @@ TEST(Tga, LooseNamesUseBackslashAsSeparator) {
   dir.Write("tex/a.tga", TgaFile(3, 2, 2, 8));
   TgaImage image;
   EXPECT_TRUE(LoadTGA(image, "tex\\a.tga"));
+}
+
+TEST(Tga, ImageIdIsSkippedAndTheOriginBitsHonoured) {
+  // 2 x 2 grey, stored a b / c d; the result is bottom row first, left to right.
+  const struct {
+    uint8_t idLength, descriptor;
+    Bytes expected;
+  } cases[] = {
+      {0, 0x00, {'a', 'b', 'c', 'd'}}, {5, 0x00, {'a', 'b', 'c', 'd'}},
+      {3, 0x20, {'c', 'd', 'a', 'b'}},  // top row stored first
+      {0, 0x10, {'b', 'a', 'd', 'c'}},  // right to left
+      {1, 0x30, {'d', 'c', 'b', 'a'}},  // both
+  };
+  for (const auto& c : cases) {
+    Bytes file = TgaFile(3, 2, 2, 8);
+    file.resize(18);
+    file[0] = c.idLength;
+    file[17] = c.descriptor;
+    file.insert(file.end(), c.idLength, 'i');
+    file.insert(file.end(), {'a', 'b', 'c', 'd'});
+    TgaImage image;
+    ASSERT_EQ(Load(file, image), "") << int(c.idLength) << " " << int(c.descriptor);
+    EXPECT_EQ(Bytes(image.pixels.get(), image.pixels.get() + 4), c.expected)
+        << int(c.idLength) << " " << int(c.descriptor);
+    file.pop_back();  // one byte short once the ID is counted
+    EXPECT_EQ(Load(file, image), "ERROR::TGA_BAD_DATA 't.tga'");
+  }
 }
