@@ -93,3 +93,10 @@ void Log(int level, const char* format, ...) {
   g_log.WriteV(level, format, args);
   va_end(args);
 }
+
+void LogHeaderText(const void* data, size_t n, char* out) {
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < n; ++i)
+    out[i] = bytes[i] < 32 && bytes[i] ? '?' : static_cast<char>(bytes[i]);
+  out[n] = '\0';
+}

@@ -5,6 +5,7 @@
 // seeded by its length and written followed by CR LF, then the file is
 // flushed. The last 40 lines are kept in memory as the formatting area.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -63,3 +64,8 @@ extern CLog g_log;
 
 // Appends one line to the program's log.
 void Log(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Copies n bytes of a file's header into `out` (n + 1 bytes) as text for a log
+// line: the text ends at a zero byte, and other control bytes become '?' so
+// that a stray line feed or carriage return can't break the log's lines.
+void LogHeaderText(const void* data, size_t n, char* out);

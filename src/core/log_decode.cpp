@@ -9,12 +9,12 @@ bool LooksLikeLine(const std::string& s) {
   if (colon < 3 || colon == std::string::npos) return false;
   const size_t colons = s.find("::", colon + 1);
   if (colons == std::string::npos || colons < colon + 4) return false;
+  // Only the time fields are checked: the message may hold any byte, a line
+  // feed included (driver messages end with one).
   for (size_t i = 0; i < colons; ++i) {
     const char c = s[i];
     if (i != colon && c != ' ' && c != '-' && (c < '0' || c > '9')) return false;
   }
-  for (char c : s)
-    if (c == '\0' || c == '\n') return false;
   return true;
 }
 }  // namespace

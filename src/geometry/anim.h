@@ -24,11 +24,13 @@
 //                per track: u8 L, L name bytes (the last one is the name's
 //                terminating zero), position, rotation and scale key lists
 //
-// Limits the loader enforces (a file breaking one is rejected whole): the
-// clip length is at most 65535 frames (the samplers take it as 16 bits);
-// every field lies inside the file; a track name is at least its terminating
-// zero; in each key list the times strictly increase and none lies past the
-// clip length.
+// What the loader refuses (the file is rejected whole): a field that runs past
+// the end of the file, and a position or rotation list of two keys or more
+// that can't be sampled to a finite pose: times that don't strictly increase,
+// a value that isn't finite, or a last key time equal to the 16-bit clip
+// length while the clock can pass it (the way back to the first key then has
+// no span). Keys past the clip length, names without their zero and lengths
+// over 65535 frames are fine.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -37,8 +39,9 @@
 #include "math/vec3.h"
 
 // The keys of one bone: three lists, each a count and parallel value and time
-// arrays (times in frames, strictly increasing). Rotations are Euler angles
-// in radians; scale keys are kept but never evaluated. The arrays are owned
+// arrays (times in frames; strictly increasing in any loaded list that gets
+// sampled). Rotations are Euler angles in radians; scale keys are kept but
+// never evaluated. The arrays are owned
 // by the clip holding the track and released by CAnim::Clear.
 struct AnimTrack {
   uint16_t posCount = 0;
@@ -56,7 +59,8 @@ struct AnimTrack {
   // quaternion slerp); past the last key it runs back toward the first key
   // over the rest of the clip; before the first key it extrapolates along the
   // first segment. An empty list gives (0, 0, 0). Times must strictly
-  // increase and the last lie below `length`, or the result is not finite.
+  // increase and the last must differ from `length`, or the result may not be
+  // finite.
   vec3 SamplePos(float t, uint16_t length) const;
   vec3 SampleRot(float t, uint16_t length) const;
 };

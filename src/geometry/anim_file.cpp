@@ -1,4 +1,5 @@
 // Reading and writing clip files; the layout is described in anim.h.
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,6 @@ constexpr char kMagic1[] = "A1frbz";
 constexpr char kMagic2[] = "A2";
 constexpr size_t kMagic1Size = 6;
 constexpr size_t kMagic2Size = 2;
-constexpr uint32_t kMaxFrames = 65535;
 constexpr size_t kMinKeyBytes = 5;  // time and flag
 constexpr char kSource[] = "inc\\Model";
 
@@ -69,9 +69,28 @@ struct ParseError {
 enum KeyKind { kPosition, kRotation, kScale };
 const char* const kKindName[] = {"position", "rotation", "scale"};
 
+// The clock samples times from 1 up to the clip length, and past the last key
+// a list runs back to its first key over the span (length & 0xFFFF) - last.
+// So a sampled list (two keys or more) gives a finite pose only when its
+// times, as floats, strictly increase, that span can't be zero while the
+// clock lies past the last key, and every value is finite.
+const char* UnposableList(const vec3* keys, const float* times, int n, uint32_t frames) {
+  if (n < 2) return nullptr;
+  for (int i = 0; i < n; ++i) {
+    if (!std::isfinite(keys[i].x) || !std::isfinite(keys[i].y) || !std::isfinite(keys[i].z))
+      return "holds a value that is not finite";
+    if (i > 0 && !(times[i] > times[i - 1])) return "key times don't increase";
+  }
+  const float last = times[n - 1];
+  const float clockEnd = frames > 1 ? static_cast<float>(frames) : 1.0f;
+  if (last == static_cast<float>(static_cast<uint16_t>(frames)) && last < clockEnd)
+    return "last key time equals the clip length, so the way back to the first key has no span";
+  return nullptr;
+}
+
 // Reads one key list into freshly allocated arrays. Rejects lists that don't
-// fit the remaining bytes, times that don't strictly increase and times past
-// the clip length.
+// fit the remaining bytes and the position and rotation lists that can't be
+// sampled to a finite pose (scale lists are never sampled).
 bool ReadKeyList(Reader& in, KeyKind kind, int track, uint32_t frames, uint16_t& count, vec3*& keys,
                  float*& times, ParseError& error) {
   const char* what = kKindName[kind];
@@ -85,7 +104,6 @@ bool ReadKeyList(Reader& in, KeyKind kind, int track, uint32_t frames, uint16_t&
       !ResizeArray(times, n, kSource, __LINE__, "CAnim::Load"))
     return error.Set("track %i: out of memory", track);
   const vec3 fallback = kind == kScale ? vec3(1, 1, 1) : vec3(0, 0, 0);
-  int64_t previous = INT64_MIN;
   for (int i = 0; i < n; ++i) {
     const int32_t time = static_cast<int32_t>(in.U32());
     const uint8_t flag = in.U8();
@@ -96,14 +114,10 @@ bool ReadKeyList(Reader& in, KeyKind kind, int track, uint32_t frames, uint16_t&
       keys[i].z = in.F32();
     }
     if (!in.ok) return error.Set("track %i: %s key %i past the end of the file", track, what, i);
-    if (time <= previous)
-      return error.Set("track %i: %s key times don't increase at key %i", track, what, i);
-    if (time > static_cast<int64_t>(frames))
-      return error.Set("track %i: %s key %i at frame %i past the clip length %u", track, what, i,
-                       time, frames);
-    previous = time;
     times[i] = static_cast<float>(time);
   }
+  const char* unposable = kind == kScale ? nullptr : UnposableList(keys, times, n, frames);
+  if (unposable) return error.Set("track %i: %s keys: %s", track, what, unposable);
   return true;
 }
 
@@ -114,12 +128,11 @@ bool ReadTrack(Reader& in, int version, int index, uint32_t frames, cstring& nam
   } else {
     const uint8_t length = in.U8();
     if (!in.ok) return error.Set("track %i: name length past the end of the file", index);
-    if (length == 0) return error.Set("track %i: empty name field", index);
     if (length > in.left) return error.Set("track %i: name past the end of the file", index);
-    if (in.p[length - 1] != 0) return error.Set("track %i: name not terminated", index);
     name.resize(length);  // the length counts every byte of the field, zero included
     if (!name.data) return error.Set("track %i: out of memory", index);
     std::memcpy(name.data, in.p, length);
+    name.data[length] = '\0';  // a field without its zero still ends here
     in.p += length;
     in.left -= length;
   }
@@ -145,7 +158,6 @@ bool ParseBody(Reader& in, int version, CAnim& parsed, ParseError& error) {
   const uint32_t frames = in.U32();
   const uint8_t count = version == 1 ? static_cast<uint8_t>(in.U32()) : in.U8();
   if (!in.ok) return error.Set("header past the end of the file");
-  if (frames > kMaxFrames) return error.Set("clip length %u over %u frames", frames, kMaxFrames);
   parsed.frames = frames;
   if (count == 0) return true;
   if (!ResizeArray(parsed.tracks, count, kSource, __LINE__, "CAnim::Load") ||
@@ -157,16 +169,6 @@ bool ParseBody(Reader& in, int version, CAnim& parsed, ParseError& error) {
     if (!ReadTrack(in, version, i, frames, parsed.trackName[i], parsed.tracks[i], error))
       return false;
   return true;
-}
-
-// Copies the first n bytes (at most 6) into a printable zero-terminated text:
-// the text ends at a zero byte, and other control bytes become '?' so that a
-// frame count of 10 or 13 can't break the log's line structure.
-void HeaderText(const uint8_t* data, size_t size, size_t n, char out[7]) {
-  if (size < n) n = size;
-  for (size_t i = 0; i < n; ++i)
-    out[i] = data[i] < 32 && data[i] ? '?' : static_cast<char>(data[i]);
-  out[n] = '\0';
 }
 
 // Little-endian writes that remember whether every byte reached the file.
@@ -229,9 +231,14 @@ bool ParseClip(const uint8_t* data, size_t size, CAnim& clip, char* reason, size
 }
 
 bool LoadClip(CAnim& clip, const char* name) {
+  // Each version's attempt looks the name up on its own, so a missing clip
+  // is reported by both lookups as well as by both loaders.
   FILE* f = CoreOpen(name, "rb", true);
   if (!f) {
     Log(LOG_WARNING, "CAnim:: file not found [%s]", name);
+    f = CoreOpen(name, "rb", true);
+  }
+  if (!f) {
     Log(LOG_INFO, "Anim::file not found [%s]", name);
     return false;
   }
@@ -243,11 +250,11 @@ bool LoadClip(CAnim& clip, const char* name) {
   const int version = ClipFileVersion(bytes, got);
   char head[7];
   if (version != 1) {
-    HeaderText(bytes, got, kMagic1Size, head);
+    LogHeaderText(bytes, got < kMagic1Size ? got : kMagic1Size, head);
     Log(LOG_WARNING, "CAnim:: file [%s] bad header[%s]", name, head);
   }
   if (version == 0) {
-    HeaderText(bytes, got, kMagic2Size, head);
+    LogHeaderText(bytes, got < kMagic2Size ? got : kMagic2Size, head);
     Log(LOG_INFO, "Anim::file [%s] bad header[%s]", name, head);
     std::free(bytes);
     return false;

@@ -226,7 +226,9 @@ bool LoadEM7(Mesh& mesh, const char* name) {
   char magic[4] = {0, 0, 0, 0};
   const size_t got = std::fread(magic, 1, 3, file);
   if (got != 3 || std::memcmp(magic, "EM7", 3) != 0) {
-    Log(LOG_ERROR, "EM7:file [%s] bad header [%s]", name, magic);
+    char shown[4];
+    LogHeaderText(magic, got, shown);
+    Log(LOG_ERROR, "EM7:file [%s] bad header [%s]", name, shown);
     std::fclose(file);
     return false;
   }

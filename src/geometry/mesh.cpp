@@ -258,10 +258,12 @@ void Mesh::Scale(float sx, float sy, float sz) {
 }
 
 void Mesh::setDupeVerts() {
-  if (!dupes || !dupeCount) return;
   FreeLists(dupes, 0, vertCount);
-  for (uint32_t i = 0; i < vertCount; ++i) dupeCount[i] = 0;
-  if (vertCount < 2) {
+  if (dupeCount)
+    for (uint32_t i = 0; i < vertCount; ++i) dupeCount[i] = 0;
+  // A mesh without vertex arrays (none made, or their growth failed) has no
+  // pairs to find, and says so like any mesh of fewer than two vertices.
+  if (vertCount < 2 || !pos || !dupes || !dupeCount) {
     Log(LOG_INFO, "[%i] vert dupes", 0);
     return;
   }

@@ -6,6 +6,7 @@
 
 #include "image/jpeg_idct.h"
 #include "image/jpeg_scan.h"
+#include "image/texture_data.h"
 #include "storage/core.h"
 
 bool DecodeJpeg(JpegDecoder& d, const uint8_t* data, size_t size) {
@@ -32,7 +33,7 @@ bool LoadJPG(JpegDecoder& d, const char* name) {
   d = JpegDecoder();
   FILE* f = CoreOpen(name, "rb", true);
   if (!f) {
-    d.error = "file not found";
+    d.error = kJpegNotFound;
     return false;
   }
   // An archive entry is not followed by an end of file: read its length only.

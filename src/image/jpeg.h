@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <memory>
 
-constexpr int32_t kJpegMaxSide = 16384;
+constexpr int32_t kJpegMaxSide = 16384;               // so a side always fits a texture's 16 bits
 constexpr int64_t kJpegMaxPixels = int64_t{1} << 26;  // 64 Mpixel, 256 MB of RGBA
 
 // One Huffman table in canonical order: symbol i has the code `code`[i] of
@@ -71,5 +71,11 @@ bool DecodeJpeg(JpegDecoder& decoder, const uint8_t* data, size_t size);
 bool ReadJpegHeaders(JpegDecoder& decoder, const uint8_t* data, size_t size);
 
 // Decodes the file or archive entry `name` (opened with CoreOpen) as above.
-// Returns false when it can't be opened or decoded; logs nothing itself.
+// Returns false when it can't be opened (`error` is then kJpegNotFound) or
+// decoded; logs nothing itself.
 bool LoadJPG(JpegDecoder& decoder, const char* name);
+
+// Reasons for callers to report: the file is missing, and (with a true
+// result) the scan stopped early, leaving the rest of the picture grey.
+inline constexpr char kJpegNotFound[] = "file not found";
+inline constexpr char kJpegIncomplete[] = "scan data ends early or is damaged";

@@ -98,15 +98,3 @@ void JpegToRgba(uint8_t* pixels, size_t count, int components) {
     }
   }
 }
-
-void FlipRows(uint8_t* pixels, size_t rowBytes, size_t height) {
-  for (size_t top = 0, bottom = height ? height - 1 : 0; top < bottom; ++top, --bottom) {
-    uint8_t* a = pixels + top * rowBytes;
-    uint8_t* b = pixels + bottom * rowBytes;
-    for (size_t i = 0; i < rowBytes; ++i) {
-      const uint8_t t = a[i];
-      a[i] = b[i];
-      b[i] = t;
-    }
-  }
-}

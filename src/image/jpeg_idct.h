@@ -22,6 +22,3 @@ uint8_t JpegSample(float value);
 // components in bytes 0...2: grey is copied to green and blue, YCbCr becomes
 // RGB; alpha becomes 255 for both. Other counts are left as they are.
 void JpegToRgba(uint8_t* pixels, size_t count, int components);
-
-// Reverses the order of `height` rows of `rowBytes` bytes in place.
-void FlipRows(uint8_t* pixels, size_t rowBytes, size_t height);

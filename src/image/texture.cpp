@@ -60,10 +60,16 @@ uint32_t CreateTexJPG(Texture& texture, const char* file, uint32_t wrap, uint32_
   texture.wrap = wrap;
   texture.filter = filter;
   auto decoder = std::make_unique<JpegDecoder>();
-  if (!LoadJPG(*decoder, file) || decoder->width > 0xFFFF || decoder->height > 0xFFFF) {
-    Log(LOG_ERROR, "Jpg::file not found [%s]", file);
+  if (!LoadJPG(*decoder, file)) {
+    if (decoder->error == kJpegNotFound)
+      Log(LOG_ERROR, "Jpg::file not found [%s]", file);
+    else
+      Log(LOG_ERROR, "Jpg::file [%s] rejected: %s", file, decoder->error);
     return kTextureFailed;
   }
+  static_assert(kJpegMaxSide <= 0xFFFF, "a decoded side fits the texture's 16 bits");
+  if (decoder->incomplete)
+    Log(LOG_WARNING, "Jpg::file [%s] %s: the rest of the picture is grey", file, kJpegIncomplete);
   texture.width = static_cast<uint16_t>(decoder->width);
   texture.height = static_cast<uint16_t>(decoder->height);
   BeginTexture(texture, wrap, filter);

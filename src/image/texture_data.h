@@ -1,6 +1,7 @@
 // The processor side of texture creation: the filter modes, the in-place
 // box-filtered mipmap halving and the generated checkerboard. No OpenGL calls.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // OpenGL filter values (GL_NEAREST, GL_LINEAR and the four mipmapped ones).
@@ -34,6 +35,10 @@ bool TexFilterUsesMipmaps(uint32_t filter);
 // other has reached 1. Returns false, changing nothing, when both sides are
 // already 1 (or below). `pixels` must hold width * height * components bytes.
 bool HalveImage(uint8_t* pixels, uint16_t& width, uint16_t& height, int components);
+
+// Reverses the order of `height` rows of `rowBytes` bytes in place (the
+// decoders' bottom-row-first order for OpenGL).
+void FlipRows(uint8_t* pixels, size_t rowBytes, size_t height);
 
 // The fallback texture: 8 x 8 RGB pixels, white where row and column are both
 // even or both odd, black elsewhere.

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/log.h"
+#include "image/texture_data.h"
 #include "storage/core.h"
 
 namespace {
@@ -55,6 +56,29 @@ void SwapRedBlue(uint8_t* pixels, size_t count, uint32_t bytesPerPixel) {
   }
 }
 
+// Where the pixels start: after the header and the image ID.
+size_t PixelOffset(const uint8_t* header) {
+  return kHeaderSize + header[0];
+}
+
+// Makes the rows of a decoded block bottom first and left to right, as the
+// descriptor's origin bits say the file stored them otherwise.
+void Orient(uint8_t* pixels, const TgaImage& image, uint32_t bytesPerPixel, uint8_t descriptor) {
+  const size_t rowBytes = static_cast<size_t>(image.width) * bytesPerPixel;
+  if (descriptor & 0x10) {
+    for (size_t y = 0; y < image.height; ++y) {
+      uint8_t* row = pixels + y * rowBytes;
+      for (size_t l = 0, r = image.width - 1; l < r; ++l, --r)
+        for (uint32_t c = 0; c < bytesPerPixel; ++c) {
+          const uint8_t t = row[l * bytesPerPixel + c];
+          row[l * bytesPerPixel + c] = row[r * bytesPerPixel + c];
+          row[r * bytesPerPixel + c] = t;
+        }
+    }
+  }
+  if (descriptor & 0x20) FlipRows(pixels, rowBytes, image.height);
+}
+
 // Allocates the pixel block of a checked header, or logs and returns null.
 uint8_t* AllocatePixels(TgaImage& image, size_t bytes, const char* name) {
   image.pixels.reset(new (std::nothrow) uint8_t[bytes]);
@@ -89,11 +113,14 @@ bool LoadTGA(TgaImage& image, const char* name) {
   const size_t count = static_cast<size_t>(image.width) * image.height;
   const size_t bytes = count * bytesPerPixel;
   uint8_t* pixels = AllocatePixels(image, bytes, name);
-  const bool complete = pixels && got == kHeaderSize && std::fread(pixels, 1, bytes, f) == bytes;
+  const bool complete = pixels && got == kHeaderSize &&
+                        std::fseek(f, static_cast<long>(PixelOffset(header)), SEEK_SET) == 0 &&
+                        std::fread(pixels, 1, bytes, f) == bytes;
   std::fclose(f);
   if (!pixels) return false;
   if (!complete) return RejectShortData(image, name);
   SwapRedBlue(pixels, count, bytesPerPixel);
+  Orient(pixels, image, bytesPerPixel, header[17]);
   return true;
 }
 
@@ -105,10 +132,12 @@ bool DecodeTGA(TgaImage& image, const uint8_t* data, size_t size, const char* na
   if (!bytesPerPixel) return false;
   const size_t count = static_cast<size_t>(image.width) * image.height;
   const size_t bytes = count * bytesPerPixel;
-  if (size < kHeaderSize || size - kHeaderSize < bytes) return RejectShortData(image, name);
+  const size_t offset = PixelOffset(header);
+  if (size < offset || size - offset < bytes) return RejectShortData(image, name);
   uint8_t* pixels = AllocatePixels(image, bytes, name);
   if (!pixels) return false;
-  std::memcpy(pixels, data + kHeaderSize, bytes);
+  std::memcpy(pixels, data + offset, bytes);
   SwapRedBlue(pixels, count, bytesPerPixel);
+  Orient(pixels, image, bytesPerPixel, header[17]);
   return true;
 }

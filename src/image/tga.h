@@ -2,15 +2,17 @@
 //
 // Accepted layout (little-endian), of the 18-byte header only these fields
 // are looked at:
+//   offset  0  u8   ID length         any: that many bytes of image ID follow
+//                                     the header and are skipped
 //   offset  1  u8   colour-map type   0
 //   offset  2  u8   image type        2 (true-colour) or 3 (grey)
 //   offset 12  u16  width             a power of two, 2 ... 2048
 //   offset 14  u16  height            a power of two, 2 ... 2048
 //   offset 16  u8   bits per pixel    32, 24 or 8
-// The pixels follow at offset 18: the ID length (offset 0) and the image
-// descriptor (offset 17) are ignored, so files must carry no image ID, and
-// rows are kept in stored order (no flip by the origin bit). Run-length
-// encoded and colour-mapped images are refused.
+//   offset 17  u8   descriptor        bit 4: rows stored right to left;
+//                                     bit 5: top row stored first
+// The pixels follow the image ID. Run-length encoded and colour-mapped images
+// are refused.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +27,8 @@ struct TgaImage {
   uint32_t format = 0;  // one of the kTgaFormat values above
   uint32_t width = 0;
   uint32_t height = 0;
-  // width * height pixels of 4, 3 or 1 bytes (red first), rows in file order.
+  // width * height pixels of 4, 3 or 1 bytes (red first), bottom row first and
+  // each row left to right, as OpenGL takes them, whatever the file's order.
   std::unique_ptr<uint8_t[]> pixels;
 };
 

@@ -50,7 +50,7 @@ bool ReadArchive(const std::vector<uint8_t>& image, std::vector<ArchiveEntry>* o
   while (at < image.size()) {
     ++at;  // tag
     int32_t n = 0, s = 0;
-    if (!readInt(&n) || n <= 0 || static_cast<size_t>(n) > image.size() - at) {
+    if (!readInt(&n) || n < 0 || static_cast<size_t>(n) > image.size() - at) {
       *error = "damaged name field at byte " + std::to_string(at);
       return false;
     }

@@ -30,8 +30,9 @@ bool ReadInt32(FILE* f, int32_t* value) {
 
 // Walks the archive's entries until one is named `name`. On a match the file
 // stands at the entry's first data byte and the data size is returned in
-// *size. A damaged entry (negative or oversized field, short read) ends the
-// walk like the end of the archive does.
+// *size. A name field of length 0 names nothing and the walk goes on. A
+// damaged entry (negative or oversized field, short read) ends the walk like
+// the end of the archive does.
 bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* size) {
   if (std::fseek(archive, 0, SEEK_END) != 0) return false;
   const long fileSize = std::ftell(archive);
@@ -44,7 +45,7 @@ bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* si
     int32_t n = 0;
     if (!ReadInt32(archive, &n)) return false;
     const long remaining = fileSize - std::ftell(archive);
-    if (n <= 0 || n > remaining) return false;
+    if (n < 0 || n > remaining) return false;
     if (buffer.capacity <= n) {
       buffer.resize(n);
       if (!buffer.data) return false;
@@ -52,7 +53,9 @@ bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* si
     if (std::fread(buffer.data, 1, static_cast<size_t>(n), archive) != static_cast<size_t>(n))
       return false;
     if (scrambledNames) Scramble(buffer.data, n);
-    buffer.data[n - 1] = '\0';  // a damaged name can't run past its field
+    // The capacity always exceeds n: a name whose field lacks its zero keeps
+    // every byte, and no stale bytes of a longer earlier name trail it.
+    buffer.data[n] = '\0';
 
     int32_t s = 0;
     if (!ReadInt32(archive, &s)) return false;

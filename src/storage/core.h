@@ -11,8 +11,10 @@
 //   data  S bytes  content; text entries (".vs", ".ps") are scrambled with
 //                  Scramble() seeded by S, binary entries are stored as is
 // Names compare byte for byte, case-sensitively, with '\\' as separator.
-// The first entry of a name wins. Entries whose N or S is negative or runs
-// past the end of the file end the scan as if the name were not there.
+// The first entry of a name wins. A name field without its zero still names
+// all N bytes; one of length 0 names nothing. Entries whose N or S is
+// negative or runs past the end of the file end the scan as if the name were
+// not there.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -114,3 +114,19 @@ TEST(Log, TheSinkSeesPlainLines) {
   ASSERT_EQ(capture.lines.size(), 1u);
   EXPECT_EQ(capture.lines[0], "WARNING::file x not in core");
 }
+
+TEST(Log, DecodesLinesHoldingALineFeed) {
+  VirtualClock clock;
+  TempDir dir;
+  CLog log;
+  ASSERT_TRUE(log.Open(dir.File("dump.mem").c_str()));
+  log.Write(LOG_ERROR, "0:1(2): error: syntax error\n");
+  log.Write(LOG_INFO, "a\nb\r\n");
+  log.Write(LOG_INFO, "after");
+  log.Close();
+  std::vector<uint8_t> file;
+  ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
+  EXPECT_EQ(DecodeLogLines(file),
+            (std::vector<std::string>{"  0:  0::ERROR::0:1(2): error: syntax error\n",
+                                      "  0:  0::a\nb\r\n", "  0:  0::after"}));
+}

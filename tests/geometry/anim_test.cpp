@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "support/byte_builder.h"
 #include "support/test_support.h"
@@ -77,43 +78,86 @@ TEST(ClipFile, EveryTruncationIsRejectedAndKeepsThePreviousClip) {
   clip.Clear();
 }
 
-TEST(ClipFile, BrokenLimitsAreRejectedWithTheReason) {
-  struct Case {
-    const char* name;
-    ByteBuilder bytes;
-    const char* reason;
+// Every clip that loads poses every bone finitely over the whole clock (1 up
+// to its length); the ones that can't are refused with the reason.
+TEST(ClipFile, RefusesOnlyWhatCantPoseFinitely) {
+  // Version 2, one track named by `name` (its field as stored), one position
+  // list with the given keys, empty rotation and scale lists.
+  auto clip = [](uint32_t frames, std::vector<int32_t> times, std::string name = std::string(1, 0),
+                 float value = 1) {
+    ByteBuilder b;
+    b.Text("A2")
+        .U32(frames)
+        .U8(1)
+        .U8(static_cast<uint32_t>(name.size()))
+        .Raw(name.data(), name.size());
+    b.U16(static_cast<uint32_t>(times.size()));
+    for (size_t i = 0; i < times.size(); ++i) Key(b, times[i], vec3(value * i, 0, 0));
+    return b.U16(0).U16(0);
   };
-  Case cases[6];
-  cases[0].name = "times repeat";
-  cases[0].bytes.Text("A2").U32(20).U8(1).U8(1).U8(0).U16(2);
-  DefaultKey(cases[0].bytes, 3);
-  DefaultKey(cases[0].bytes, 3);
-  cases[0].reason = "track 0: position key times don't increase at key 1";
-  cases[1].name = "key past the clip";
-  cases[1].bytes.Text("A1frbz").U32(10).U32(1).U16(0).U16(1);
-  DefaultKey(cases[1].bytes, 11);
-  cases[1].reason = "track 0: rotation key 0 at frame 11 past the clip length 10";
-  cases[2].name = "count larger than the file";
-  cases[2].bytes.Text("A2").U32(10).U8(1).U8(1).U8(0).U16(0).U16(0).U16(60000);
-  cases[2].reason = "track 0: 60000 scale keys don't fit the file";
-  cases[3].name = "unterminated name";
-  cases[3].bytes.Text("A2").U32(10).U8(1).U8(3).Raw("abc", 3).U16(0).U16(0).U16(0);
-  cases[3].reason = "track 0: name not terminated";
-  cases[4].name = "too long";
-  cases[4].bytes.Text("A2").U32(70000).U8(0);
-  cases[4].reason = "clip length 70000 over 65535 frames";
-  cases[5].name = "neither magic";
-  cases[5].bytes.Text("A3");
-  cases[5].reason = "bad header";
-  for (Case& c : cases) {
-    CAnim clip = PreviousClip();
-    char reason[128] = "";
-    EXPECT_FALSE(ParseClip(c.bytes.bytes.data(), c.bytes.bytes.size(), clip, reason, sizeof reason))
-        << c.name;
-    EXPECT_STREQ(reason, c.reason) << c.name;
-    ExpectPrevious(clip);
-    clip.Clear();
+  ByteBuilder scaleRepeats = clip(20, {1, 9});
+  scaleRepeats.bytes.resize(scaleRepeats.bytes.size() - 2);
+  scaleRepeats.U16(2);
+  DefaultKey(scaleRepeats, 4);
+  DefaultKey(scaleRepeats, 4);
+  const struct {
+    const char* what;
+    ByteBuilder bytes;
+    const char* reason;  // null: loads
+  } cases[] = {
+      {"times repeat", clip(20, {3, 3}), "track 0: position keys: key times don't increase"},
+      {"times fall", clip(20, {5, 3}), "track 0: position keys: key times don't increase"},
+      {"times equal as floats", clip(20, {16777216, 16777217}),
+       "track 0: position keys: key times don't increase"},
+      {"length 0, last key at 0", clip(0, {-4, 0}),
+       "track 0: position keys: last key time equals the clip length, so the way back to the "
+       "first key has no span"},
+      {"16-bit length is the last key", clip(70000, {1, 4464}),
+       "track 0: position keys: last key time equals the clip length, so the way back to the "
+       "first key has no span"},
+      {"value not finite", clip(20, {1, 9}, std::string(1, 0), NAN),
+       "track 0: position keys: holds a value that is not finite"},
+      {"count larger than the file",
+       ByteBuilder().Text("A2").U32(10).U8(1).U8(1).U8(0).U16(0).U16(0).U16(60000),
+       "track 0: 60000 scale keys don't fit the file"},
+      {"neither magic", ByteBuilder().Text("A3"), "bad header"},
+      {"keys past the clip", clip(10, {5, 11, 30}), nullptr},
+      {"last key at the length", clip(20, {1, 20}), nullptr},
+      {"negative times", clip(20, {-6, -2, 4}), nullptr},
+      {"length 0", clip(0, {-3, -1}), nullptr},
+      {"over 65535 frames", clip(70000, {1, 4465, 69000}), nullptr},
+      {"unterminated name", clip(10, {1, 5}, "abc"), nullptr},
+      {"empty name field", clip(10, {1, 5}, ""), nullptr},
+      {"scale times repeat", scaleRepeats, nullptr},
+  };
+  for (const auto& c : cases) {
+    CAnim parsed = PreviousClip();
+    char reason[160] = "";
+    const bool loaded =
+        ParseClip(c.bytes.bytes.data(), c.bytes.bytes.size(), parsed, reason, sizeof reason);
+    EXPECT_EQ(loaded, c.reason == nullptr) << c.what << ": " << reason;
+    if (!loaded) {
+      EXPECT_STREQ(reason, c.reason ? c.reason : "") << c.what;
+      ExpectPrevious(parsed);
+    } else {
+      ASSERT_EQ(parsed.boneCount, 1) << c.what;
+      const AnimTrack& t = parsed.tracks[0];
+      const float end = parsed.frames > 1 ? static_cast<float>(parsed.frames) : 1.0f;
+      for (int i = 0; i <= 400; ++i) {
+        const float at = 1.0f + (end - 1.0f) * static_cast<float>(i) / 400.0f;
+        const vec3 p = t.SamplePos(at, static_cast<uint16_t>(parsed.frames));
+        ASSERT_TRUE(std::isfinite(p.x)) << c.what << " at " << at;
+      }
+    }
+    parsed.Clear();
   }
+  CAnim named = PreviousClip();
+  const ByteBuilder unterminated = clip(10, {1, 5}, "abc");
+  char reason[160];
+  ASSERT_TRUE(ParseClip(unterminated.bytes.data(), unterminated.bytes.size(), named, reason,
+                        sizeof reason));
+  EXPECT_STREQ(named.trackName[0].c_str(), "abc");
+  named.Clear();
 }
 
 TEST(ClipFile, LoadRejectsADamagedFileByNameAndKeepsTheClip) {
@@ -136,8 +180,12 @@ TEST(ClipFile, MissingAndUnknownFilesTryBothVersions) {
   {
     LogCapture log;
     EXPECT_FALSE(LoadClip(clip, "bin\\none.Anim"));
-    EXPECT_TRUE(log.Contains("WARNING::CAnim:: file not found [bin\\none.Anim]"));
-    EXPECT_TRUE(log.Contains("Anim::file not found [bin\\none.Anim]"));
+    // One archive lookup per version, each reported.
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"WARNING::file bin\\none.Anim not in core",
+                                        "WARNING::CAnim:: file not found [bin\\none.Anim]",
+                                        "WARNING::file bin\\none.Anim not in core",
+                                        "Anim::file not found [bin\\none.Anim]"}));
   }
   ASSERT_TRUE(dir.Write("odd.Anim", "XYZ", 3));
   LogCapture log;

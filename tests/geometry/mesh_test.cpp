@@ -291,3 +291,10 @@ TEST(MeshEdges, HashedWeldAndSearchMatchTheLinearReference) {
     mesh.Clear();
   }
 }
+
+TEST(MeshDupes, AMeshWithoutVertexArraysFindsNone) {
+  Mesh mesh;
+  LogCapture log;
+  mesh.setDupeVerts();
+  EXPECT_EQ(log.lines, std::vector<std::string>{"[0] vert dupes"});
+}

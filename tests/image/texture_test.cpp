@@ -73,3 +73,26 @@ TEST(Texture, MissingFilesMakeNoTextureAndTheCheckerboardAlternates) {
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   EXPECT_TRUE(rgb[0] == 255 && rgb[3] == 0 && rgb[8 * 3] == 0 && rgb[8 * 3 + 3] == 255);
 }
+
+TEST_F(TextureTest, DamagedOrRefusedJpegsLogTheDecodersReason) {
+  const std::vector<uint8_t> whole = EncodeJpeg(TestPicture(64, 64, 3), 64, 64, EncodeOptions());
+  dir_.Write("cut.jpg", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 3 / 4));
+  std::vector<uint8_t> huge = whole;  // the frame header's width set to 20000
+  for (size_t i = 0; i + 8 < huge.size(); ++i)
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      huge[i + 7] = 20000 >> 8;
+      huge[i + 8] = 20000 & 0xFF;
+      break;
+    }
+  dir_.Write("huge.jpg", huge);
+  LogCapture capture;
+  Texture cut, refused;
+  GLuint id = CreateTexJPG(cut, "cut.jpg", GL_REPEAT, 3, 1);
+  EXPECT_NE(id, kTextureFailed);  // what was decoded is still shown
+  EXPECT_EQ(CreateTexJPG(refused, "huge.jpg", GL_REPEAT, 3, 1), kTextureFailed);
+  EXPECT_EQ(capture.lines,
+            (std::vector<std::string>{"WARNING::Jpg::file [cut.jpg] scan data ends early or is "
+                                      "damaged: the rest of the picture is grey",
+                                      "ERROR::Jpg::file [huge.jpg] rejected: picture too large"}));
+  glDeleteTextures(1, &id);
+}

@@ -16,8 +16,8 @@ using Bytes = std::vector<uint8_t>;
 // pixel bytes counting 0, 7, 14, ...
 Bytes TgaFile(int type, int width, int height, int bits, int colourMap = 0) {
   const uint8_t zero[9] = {};
-  ByteBuilder b;  // top-left origin and alpha bits at the end: not consulted
-  b.U8(0).U8(colourMap).U8(type).Raw(zero, 9).U16(width).U16(height).U8(bits).U8(0x28);
+  ByteBuilder b;  // bottom-left origin: rows as stored
+  b.U8(0).U8(colourMap).U8(type).Raw(zero, 9).U16(width).U16(height).U8(bits).U8(0x08);
   for (size_t i = 0; i < static_cast<size_t>(width) * height * (bits / 8); ++i) b.U8(i * 7 & 0xFF);
   return b.bytes;
 }
@@ -98,4 +98,31 @@ TEST(Tga, TrueColourComesOutRedFirstAndGreyAsAlphaInFileOrder) {
   mkdir("tex", 0755);
   dir.Write("tex/a.tga", grey);
   EXPECT_TRUE(LoadTGA(image, "tex\\a.tga"));
+}
+
+TEST(Tga, ImageIdIsSkippedAndTheOriginBitsHonoured) {
+  // 2 x 2 grey, stored a b / c d; the result is bottom row first, left to right.
+  const struct {
+    uint8_t idLength, descriptor;
+    Bytes expected;
+  } cases[] = {
+      {0, 0x00, {'a', 'b', 'c', 'd'}}, {5, 0x00, {'a', 'b', 'c', 'd'}},
+      {3, 0x20, {'c', 'd', 'a', 'b'}},  // top row stored first
+      {0, 0x10, {'b', 'a', 'd', 'c'}},  // right to left
+      {1, 0x30, {'d', 'c', 'b', 'a'}},  // both
+  };
+  for (const auto& c : cases) {
+    Bytes file = TgaFile(3, 2, 2, 8);
+    file.resize(18);
+    file[0] = c.idLength;
+    file[17] = c.descriptor;
+    file.insert(file.end(), c.idLength, 'i');
+    file.insert(file.end(), {'a', 'b', 'c', 'd'});
+    TgaImage image;
+    ASSERT_EQ(Load(file, image), "") << int(c.idLength) << " " << int(c.descriptor);
+    EXPECT_EQ(Bytes(image.pixels.get(), image.pixels.get() + 4), c.expected)
+        << int(c.idLength) << " " << int(c.descriptor);
+    file.pop_back();  // one byte short once the ID is counted
+    EXPECT_EQ(Load(file, image), "ERROR::TGA_BAD_DATA 't.tga'");
+  }
 }

@@ -216,3 +216,30 @@ TEST(Archive, PackerOutputReadsBackHereAndTheOtherWayRound) {
   EXPECT_EQ(a, b);
   EXPECT_FALSE(ReadArchive({1, 0xFF, 0xFF, 0xFF, 0xFF}, &back, &error));
 }
+
+TEST(CoreOpen, NameFieldsWithoutTheirZeroOrEmptyStillWalkOn) {
+  TempDir dir(true);
+  RawArchive a;
+  auto rawEntry = [&a](std::string field, const std::string& data) {
+    a.bytes.push_back(1);
+    const int32_t n = static_cast<int32_t>(field.size());
+    Scramble(&field[0], n);
+    a.Int(n);
+    a.bytes.insert(a.bytes.end(), field.begin(), field.end());
+    a.Int(static_cast<int32_t>(data.size()));
+    a.bytes.insert(a.bytes.end(), data.begin(), data.end());
+  };
+  a.Entry("bin\\abcdefgh", "long");  // leaves a longer name in the buffer
+  rawEntry("bin\\abc", "unterminated");
+  rawEntry("", "nameless");
+  a.Entry("bin\\after", "found");
+  a.Save();
+  const struct {
+    const char* name;
+    int32_t size;
+  } cases[] = {{"bin\\abc", 12}, {"bin\\ab", 0}, {"bin\\abcdefgh", 4}, {"bin\\after", 5}};
+  for (const auto& c : cases) EXPECT_EQ(CWsize(c.name, "rb", true), c.size) << c.name;
+  FILE* f = CoreOpen("bin\\abc", "rb", true);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(ReadOpened(f, 12), "unterminated");
+}

@@ -45,7 +45,7 @@ bool LoadJpegFile(const char* path, JpegDecoder& decoder, char* reason, size_t r
     return false;
   }
   if (decoder.incomplete) {
-    std::snprintf(reason, reasonSize, "scan data ends early or is damaged");
+    std::snprintf(reason, reasonSize, "%s", kJpegIncomplete);
     return false;
   }
   return true;

@@ -74,7 +74,7 @@ TEST(QhtoolInfoAnim, DamagedClipsGiveAReasonAndExitOne) {
     EXPECT_EQ(run.status, 1) << n;
     EXPECT_NE(run.output.find("cut.Anim: "), std::string::npos) << run.output;
   }
-  // A flipped magic byte and a key time pushed past the clip length.
+  // A flipped magic byte and a first key time moved onto the second.
   std::vector<char> flipped = good;
   flipped[1] ^= 0x40;
   ASSERT_TRUE(dir.Write("flip.Anim", flipped.data(), flipped.size()));
@@ -83,12 +83,11 @@ TEST(QhtoolInfoAnim, DamagedClipsGiveAReasonAndExitOne) {
   EXPECT_NE(run.output.find("flip.Anim: bad header"), std::string::npos) << run.output;
   std::vector<char> late = good;
   const size_t firstTime = 2 + 4 + 1 + 1 + 5 + 2;  // magic, frames, count, name, pos count
-  late[firstTime] = 13;
+  late[firstTime] = 6;
   ASSERT_TRUE(dir.Write("late.Anim", late.data(), late.size()));
   run = Info(dir.path() + "/late.Anim");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find("position key 0 at frame 13 past the clip length 12"),
-            std::string::npos)
+  EXPECT_NE(run.output.find("position keys: key times don't increase"), std::string::npos)
       << run.output;
 }
 
