@@ -74,9 +74,11 @@ TEST(Texture, MissingFilesMakeNoTextureAndTheCheckerboardAlternates) {
   EXPECT_TRUE(rgb[0] == 255 && rgb[3] == 0 && rgb[8 * 3] == 0 && rgb[8 * 3 + 3] == 255);
 }
 
-TEST_F(TextureTest, DamagedOrRefusedJpegsLogTheDecodersReason) {
+TEST(Texture, DamagedOrRefusedJpegsLogTheDecodersReason) {
+  ASSERT_TRUE(EnsureGlContext());
+  ScratchDir dir;
   const std::vector<uint8_t> whole = EncodeJpeg(TestPicture(64, 64, 3), 64, 64, EncodeOptions());
-  dir_.Write("cut.jpg", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 3 / 4));
+  dir.Write("cut.jpg", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() * 3 / 4));
   std::vector<uint8_t> huge = whole;  // the frame header's width set to 20000
   for (size_t i = 0; i + 8 < huge.size(); ++i)
     if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
@@ -84,7 +86,7 @@ TEST_F(TextureTest, DamagedOrRefusedJpegsLogTheDecodersReason) {
       huge[i + 8] = 20000 & 0xFF;
       break;
     }
-  dir_.Write("huge.jpg", huge);
+  dir.Write("huge.jpg", huge);
   LogCapture capture;
   Texture cut, refused;
   GLuint id = CreateTexJPG(cut, "cut.jpg", GL_REPEAT, 3, 1);
