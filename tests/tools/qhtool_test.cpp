@@ -218,7 +218,7 @@ TEST(QhtoolInfo, SummarisesEachKindOfFileGivesTheReasonForDamageAndDecodesImages
   } cases[] = {
       {"a.Anim", clip.bytes, 0,
        "ANIM version=2 frames=12 tracks=1\ntrack 0 root pos=2 rot=0 scale=0\n"},
-      {"late.Anim", late, 1, "late.Anim: position key 0 at frame 13 past the clip length 12"},
+      {"late.Anim", late, 1, "position key 0 at frame 13 past the clip length 12"},
       {"flip.Anim", flipped, 1, "flip.Anim: bad header"},
       {"MV.Line", set.Encode(), 0,
        "LINE strands=2\nstrand 0 points=3 bone=7 color=1,0.5,0\n"
@@ -227,7 +227,7 @@ TEST(QhtoolInfo, SummarisesEachKindOfFileGivesTheReasonForDamageAndDecodesImages
       {"sph.col", sph.bytes, 0,
        "SPH count=2\nsphere 0 bone=3 position=1,2,3 rotation=0,0.5,0 scale=1,0.75,2\n"
        "sphere 1 bone=-1 position=0,0,-1 rotation=0,0,0.25 scale=3,3,3\n"},
-      {"cut.col", Cut(sph.bytes, 1), 1, "cut.col: lists [2] placements but holds [1]"},
+      {"cut.col", Cut(sph.bytes, 1), 1, "[cut.col] lists [2] placements but holds [1]"},
       {"none.col", ByteBuilder().U32(0).bytes, 0, "SPH count=0\n"},
       {"a.jpg", jpeg, 0, "JPEG width=40 height=30 components=3 sampling=2x1\n"},
       {"cut.jpg", Cut(jpeg, 40), 1, "qhtool: cut.jpg: scan data ends early or is damaged\n"},
@@ -408,7 +408,7 @@ TEST(Qhtool, RefusesWhatItCantReadOrWriteAndWritesNothing) {
       {"view --out t.png", "usage"},
       {"view m --archive none.core --out t.png", "can't open none.core"},
       {"view 'bin\\nothing.Model' --out t.png" + archive, "nothing.Model"},
-      {"nosuchcommand", "usage: qhtool COMMAND"},
+      {"nosuchcommand", "unknown command 'nosuchcommand'"},
       {"pack", "usage: qhtool pack"},
   };
   for (const auto& c : cases) {
