@@ -23,7 +23,9 @@ if [ -f scripts/fuzz-smoke.sh ]; then
   bash scripts/fuzz-smoke.sh
 fi
 
-# The suite's count once more, as the last line.
+# The suite's count once more and the proportion of tests to code, as the
+# last lines; too many test lines fail the command.
 total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' build/ctest.log | tail -n 1)
 failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' build/ctest.log | tail -n 1)
 echo "tests: $((total - failed)) passed, $failed failed"
+bash scripts/test-ratio.sh

@@ -5,56 +5,38 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "core/notice.h"
 #include "game/player.h"
 #include "render/overlay_text.h"
 #include "shell/extras.h"
+#include "storage/archive_writer.h"
 
 namespace {
-bool IsWord(char c) {
+bool Word(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-void SkipSpace(const std::string& t, size_t& i) {
-  while (i < t.size() && std::isspace(static_cast<unsigned char>(t[i]))) ++i;
-}
-
-// A key token at i: 'x', a number, or a constant kName. Empty when none.
-std::string KeyToken(const std::string& t, size_t& i) {
+// The token at i after spaces ('x', or a word), i moved past it and the spaces after.
+std::string Token(const std::string& t, size_t& i) {
+  while (i < t.size() && t[i] == ' ') ++i;
   const size_t start = i;
-  if (i + 2 < t.size() && t[i] == '\'' && t[i + 2] == '\'') {
-    i += 3;
-  } else if (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) {
-    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i]))) ++i;
-  } else if (i + 1 < t.size() && t[i] == 'k' &&
-             std::isupper(static_cast<unsigned char>(t[i + 1])) &&
-             (start == 0 || !IsWord(t[start - 1]))) {
-    while (i < t.size() && IsWord(t[i])) ++i;
-  }
-  return t.substr(start, i - start);
+  if (i + 2 < t.size() && t[i] == '\'' && t[i + 2] == '\'') i += 3;
+  while (i < t.size() && Word(t[i])) ++i;
+  const std::string token = t.substr(start, i - start);
+  while (i < t.size() && t[i] == ' ') ++i;
+  return token;
 }
 
-std::vector<std::string> SourceTexts() {
-  std::vector<std::string> texts;
-  for (const auto& e : std::filesystem::recursive_directory_iterator(QH_SOURCE_DIR "/src")) {
-    if (e.path().extension() != ".cpp" && e.path().extension() != ".h") continue;
-    std::ifstream in(e.path());
-    std::stringstream text;
-    text << in.rdbuf();
-    texts.push_back(text.str());
-  }
-  return texts;
-}
-
-int CodeOf(const std::string& token, const std::map<std::string, int>& constants) {
-  if (token[0] == '\'') return static_cast<unsigned char>(token[1]);
-  if (std::isdigit(static_cast<unsigned char>(token[0]))) return std::stoi(token);
-  const auto c = constants.find(token);
+// The code of a key as code writes it ('x', a number or a constant kName):
+// -1 for an unknown constant, -2 for anything else.
+int CodeOf(const std::string& s, const std::map<std::string, int>& constants) {
+  if (s.size() == 3 && s[0] == '\'') return static_cast<unsigned char>(s[1]);
+  if (!s.empty() && std::isdigit(static_cast<unsigned char>(s[0]))) return std::stoi(s);
+  if (s.size() < 2 || s[0] != 'k' || !std::isupper(static_cast<unsigned char>(s[1]))) return -2;
+  const auto c = constants.find(s);
   return c == constants.end() ? -1 : c->second;
 }
 }  // namespace
@@ -62,48 +44,39 @@ int CodeOf(const std::string& token, const std::map<std::string, int>& constants
 // A key read anywhere in the program without a line on the help card fails
 // here, so the card can't fall behind the code.
 TEST(Controls, EveryKeyTheProgramReadsIsInTheTable) {
-  const std::vector<std::string> texts = SourceTexts();
-  // Constants: kName = 'x' or kName = 12, ended by , or ;
-  std::map<std::string, int> constants;
+  std::vector<std::string> texts;
+  std::vector<uint8_t> bytes;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(QH_SOURCE_DIR "/src"))
+    if ((e.path().extension() == ".cpp" || e.path().extension() == ".h") &&
+        ReadWholeFile(e.path(), &bytes))
+      texts.emplace_back(bytes.begin(), bytes.end());
+  std::map<std::string, int> constants;  // kName = 'x' or kName = 12, ended by , or ;
   for (const std::string& t : texts)
-    for (size_t i = 0; i < t.size(); ++i) {
-      size_t j = i;
-      const std::string name = t[i] == 'k' ? KeyToken(t, j) : "";
-      if (name.empty() || !std::isupper(static_cast<unsigned char>(name[1]))) continue;
-      SkipSpace(t, j);
-      if (j >= t.size() || t[j] != '=') continue;
-      SkipSpace(t, ++j);
-      const std::string value = KeyToken(t, j);
-      SkipSpace(t, j);
-      if (value.empty() || value[0] == 'k' || j >= t.size() || (t[j] != ',' && t[j] != ';'))
-        continue;
-      constants[name] = CodeOf(value, constants);
+    for (size_t at = t.find(" k"); at != std::string::npos; at = t.find(" k", at + 1)) {
+      size_t i = at + 1;
+      const std::string name = Token(t, i);
+      if (CodeOf(name, {}) != -1 || i + 1 >= t.size() || t[i] != '=' || t[i + 1] == '=') continue;
+      const int code = CodeOf(Token(t, ++i), constants);
+      if (code >= 0 && i < t.size() && (t[i] == ',' || t[i] == ';')) constants[name] = code;
     }
   std::set<int> listed;
-  for (int i = 0; i < kControlCount; ++i) {
-    listed.insert(kControls[i].code);
-    listed.insert(kControls[i].modifier);
-  }
-  // Reads: g_keys[key] or KeyPressed(key); a table's declaration [255] is not one.
-  int reads = 0;
+  for (int i = 0; i < kControlCount; ++i) listed.insert({kControls[i].code, kControls[i].modifier});
+  int reads = 0;  // g_keys[key] or KeyPressed(key); the table's declaration [255] is not one
   for (const std::string& t : texts)
     for (const std::string opener : {"g_keys[", "KeyPressed("})
       for (size_t at = t.find(opener); at != std::string::npos; at = t.find(opener, at + 1)) {
-        size_t j = at + opener.size();
-        SkipSpace(t, j);
-        const std::string token = KeyToken(t, j);
-        SkipSpace(t, j);
-        if (token.empty() || token == "255" || j >= t.size() || (t[j] != ']' && t[j] != ')'))
-          continue;
-        ++reads;
+        size_t i = at + opener.size();
+        const std::string token = Token(t, i);
         const int code = CodeOf(token, constants);
-        EXPECT_TRUE(listed.count(code)) << t.substr(at, j + 1 - at) << " reads code " << code;
+        if (code == -2 || token == "255" || i >= t.size() || (t[i] != ']' && t[i] != ')')) continue;
+        ++reads;
+        EXPECT_TRUE(listed.count(code)) << t.substr(at, i + 1 - at);
       }
   EXPECT_GT(reads, 40);  // the scan sees the program's key reads at all
 }
 
 TEST(Controls, RebindingTradesKeysAndTheCardNamesTheKeysInForce) {
-  struct Case {
+  const struct {
     int keys[kRebindableCount];
     std::vector<std::pair<int, int>> map;  // key -> code read
   } cases[] = {
@@ -111,47 +84,37 @@ TEST(Controls, RebindingTradesKeysAndTheCardNamesTheKeysInForce) {
       {{'a', 0, 'w', 0, 0}, {{'a', 'w'}, {'w', 'a'}, {'z', 'z'}}},  // forward and left swap
       {{17, 19, 16, 18, 0}, {{17, 'w'}, {'w', 17}, {19, 's'}, {'s', 19}, {'d', 18}, {18, 'd'}}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ASSERT_TRUE(RebindMovement(c.keys));
     for (const auto& [key, code] : c.map) EXPECT_EQ(g_playKeyMap[key], code) << key;
   }
-  // The card lists the play keys as bound now and the editor's as designed.
-  bool forward = false, editorBack = false;
-  for (const CardLine& l : HelpCard()) {
-    forward |= l.keys == "Up" && l.help.find("walk forward") == 0;
-    editorBack |= l.keys == "s + drag";
-  }
-  EXPECT_TRUE(forward);
-  EXPECT_TRUE(editorBack);
-
-  const int clash[kRebindableCount] = {'d', 0, 0, 0, 0};  // right keeps d
-  EXPECT_FALSE(RebindMovement(clash));
-  EXPECT_EQ(g_playKeyMap[17], 'w');  // unchanged
-  const int none[kRebindableCount] = {};
+  int found = 0;  // the play keys as bound now, the editor's as designed
+  for (const CardLine& l : HelpCard())
+    found += (l.keys == "Up" && l.help.find("walk forward") == 0) + (l.keys == "s + drag");
+  EXPECT_EQ(found, 2);
+  const int clash[kRebindableCount] = {'d', 0, 0, 0, 0}, none[kRebindableCount] = {};
+  EXPECT_FALSE(RebindMovement(clash));  // right keeps d; the map is unchanged
+  EXPECT_EQ(g_playKeyMap[17], 'w');
   ASSERT_TRUE(RebindMovement(none));
   for (int k = 0; k < 256; ++k) ASSERT_EQ(g_playKeyMap[k], k);
 }
 
-TEST(Controls, KeyNamesReadBackAndUnknownNamesAreRefused) {
-  for (int code : std::initializer_list<int>{1,  2,  3,  4,  8,  9,   10,  11,  12,  13,  14, 15,
-                                             16, 17, 18, 19, 27, ' ', 'a', 'z', '0', ';', '['}) {
+TEST(Controls, KeyNamesReadBackAndTheAliasesTheSettingsTurnOff) {
+  for (int code : std::initializer_list<int>{1,  2,  3,  4,  8,  9,  10,  11,  12,  13,  14, 15,
+                                             16, 17, 18, 19, 27, 32, 'a', 'z', '0', ';', '['}) {
     EXPECT_EQ(KeyCodeOfName(KeyNameOfCode(code)), code) << code;
     EXPECT_STRNE(KeyLabelOfCode(code), "");
   }
-  EXPECT_EQ(KeyCodeOfName("PageDown"), 15);
-  EXPECT_EQ(KeyCodeOfName("W"), 'w');
+  EXPECT_TRUE(KeyCodeOfName("PageDown") == 15 && KeyCodeOfName("W") == 'w');
   for (const char* bad : {"", "ww", "f13", " "}) EXPECT_EQ(KeyCodeOfName(bad), 0) << bad;
-
-  // F1 reads as "p", keypad 8 as "h", Shift+W as "W": as designed, unless turned off.
-  EXPECT_EQ(MapKey(112, false), 'p');
-  EXPECT_EQ(MapKey(104, false), 'h');
-  EXPECT_EQ(MapKey('W', true), 'W');
-  g_settings.fkeyAliases = g_settings.shiftCase = false;
-  EXPECT_EQ(MapKey(112, false), 255);  // nothing
-  EXPECT_EQ(MapKey(104, false), '8');
-  EXPECT_EQ(MapKey(96, false), '0');
-  EXPECT_EQ(MapKey(106, false), 255);  // keypad *: "j" as designed
-  EXPECT_EQ(MapKey('W', true), 'w');
+  // {key, shift, as designed, with the aliases and Shift's case off}: F1 is "p", keypad 8 "h".
+  const int keys[] = {112, 0,   'p', 255, 104, 0,   'h', '8', 96,  0,
+                      '`', '0', 106, 0,   'j', 255, 'W', 1,   'W', 'w'};
+  for (int off = 0; off < 2; ++off) {
+    g_settings.fkeyAliases = g_settings.shiftCase = !off;
+    for (const int* k = keys; k < keys + 20; k += 4)
+      EXPECT_EQ(MapKey(k[0], k[1]), k[2 + off]) << *k;
+  }
   g_settings = Settings();
 }
 
@@ -159,7 +122,6 @@ TEST(Overlay, BadgeNamesTheCharacterAndShowsInFreeViewOrAfterAChange) {
   EXPECT_EQ(BadgeText(3, 4, kModePlayer), "KT, character 3");
   EXPECT_EQ(BadgeText(0, 4, kModeFreeView), "ZL, character 0 - free view - strand editor");
   EXPECT_EQ(BadgeText(4, 4, kModePlayer), "");
-
   BadgeClock clock;
   EXPECT_FALSE(clock.Update(3, kModePlayer, 0.1f));  // the start shows nothing
   EXPECT_TRUE(clock.Update(3, kModeFreeView, 0.1f));

@@ -1,3 +1,4 @@
+// The log and the scrambling of its lines.
 #include "core/log.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +13,13 @@
 #include "support/test_support.h"
 
 namespace {
-// Virtual clocks for the scope, so the time fields are known.
-struct VirtualClock {
-  VirtualClock() { PlatformSetVirtualClock(0.001); }
-  ~VirtualClock() { PlatformSetVirtualClock(0); }
-};
+// The key byte through the float construction the scrambler is defined by.
+uint8_t KeyByFloat(uint32_t state) {
+  const uint32_t bits = (state & 0x7FFFFF) | 0x40000000;
+  float value;
+  std::memcpy(&value, &bits, 4);
+  return static_cast<uint8_t>(static_cast<int32_t>((static_cast<double>(value) - 3.0) * 128.0));
+}
 
 std::string Unscrambled(const CLog& log, int i) {
   int n = 0;
@@ -27,96 +30,87 @@ std::string Unscrambled(const CLog& log, int i) {
 }
 }  // namespace
 
-TEST(Log, LineFormatTimeFieldsAndPrefixes) {
-  VirtualClock clock;
+// The time fields count from the previous line; a scrambled line holding a
+// zero byte is written whole, and the file decodes back to the plain lines.
+TEST(Log, LineFormatTimeFieldsPrefixesAndTheFile) {
+  PlatformSetVirtualClock(0.001);
   TempDir dir;
   CLog log;
   ASSERT_TRUE(log.Open(dir.File("dump.mem").c_str()));
+  const std::string zero = "10300";  // its scrambled line holds a zero byte
+  std::string line = "  0:  0::" + zero;
+  Scramble(&line[0], static_cast<int32_t>(line.size()));
+  ASSERT_NE(line.find('\0'), std::string::npos);
   PlatformSleep(15);
   log.Write(LOG_INFO, "hello %d", 7);
   PlatformSleep(2345);
   log.Write(LOG_WARNING, "w");
   log.Write(LOG_ERROR, "e");
   log.Write(LOG_FATAL, "f");
-  log.Write(9, "unknown level");
-  EXPECT_EQ(Unscrambled(log, 0), "  0: 15::hello 7");
-  // Time since the previous line, not since start.
-  EXPECT_EQ(Unscrambled(log, 1), "  2:345::WARNING::w");
-  EXPECT_EQ(Unscrambled(log, 2), "  0:  0::ERROR::e");
-  EXPECT_EQ(Unscrambled(log, 3), "  0:  0::FATAL::f");
-  EXPECT_EQ(Unscrambled(log, 4), "  0:  0::unknown level");
-  EXPECT_EQ(log.level(1), LOG_WARNING);
+  log.Write(9, "%s", zero.c_str());  // an unknown level has no prefix
+  const std::vector<std::string> expected = {"  0: 15::hello 7", "  2:345::WARNING::w",
+                                             "  0:  0::ERROR::e", "  0:  0::FATAL::f",
+                                             "  0:  0::" + zero};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(Unscrambled(log, i), expected[i]);
+  EXPECT_TRUE(log.level(1) == LOG_WARNING && log.level(3) == LOG_FATAL);
   log.Close();
-
+  PlatformSetVirtualClock(0);
   std::vector<uint8_t> file;
   ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
-  const std::vector<std::string> lines = DecodeLogLines(file);
-  ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], "  0: 15::hello 7");
-  EXPECT_EQ(lines[3], "  0:  0::FATAL::f");
+  EXPECT_EQ(DecodeLogLines(file), expected);
 }
 
-TEST(Log, KeepsTheLast40LinesAndScramblingReseedsTheSharedState) {
+TEST(Log, KeepsTheLast40LinesAndCutsOverlongOnes) {
   CLog log;  // no file: works in memory
   for (int i = 0; i < 41; ++i) log.Write(LOG_INFO, "line %d", i);
   EXPECT_EQ(log.count(), 40);
-  auto text = [&log](int i) {
-    const std::string s = Unscrambled(log, i);
-    return s.substr(s.find("::") + 2);
-  };
-  EXPECT_EQ(text(0), "line 1");
-  EXPECT_EQ(text(39), "line 40");
-  int n = 0;
-  log.line(39, &n);
-  // The last scramble was seeded with the line's length.
-  uint32_t expected = static_cast<uint32_t>(n);
-  for (int i = 0; i < n; ++i) expected *= 16807u;
-  EXPECT_EQ(g_randState, expected);
-}
-
-TEST(Log, WritesEveryByteOfALineWhoseScrambledFormHoldsAZero) {
-  VirtualClock clock;
-  TempDir dir;
-  CLog log;
-  ASSERT_TRUE(log.Open(dir.File("dump.mem").c_str()));
-  // Find a message whose scrambled line contains a zero byte.
-  std::string message;
-  for (int i = 0; i < 100000 && message.empty(); ++i) {
-    std::string candidate = "  0:  0::" + std::to_string(i);
-    std::string scrambled = candidate;
-    Scramble(&scrambled[0], static_cast<int32_t>(scrambled.size()));
-    if (scrambled.find('\0') != std::string::npos) message = std::to_string(i);
-  }
-  ASSERT_FALSE(message.empty());
-  log.Write(LOG_INFO, "%s", message.c_str());
-  log.Close();
-  std::vector<uint8_t> file;
-  ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
-  EXPECT_EQ(file.size(), 9 + message.size() + 2);
-  EXPECT_EQ(DecodeLogLines(file).at(0), "  0:  0::" + message);
-}
-
-TEST(Log, OverlongMessagesAreCutNotOverflowed) {
-  CLog log;
+  EXPECT_EQ(Unscrambled(log, 0).substr(9), "line 1");
+  EXPECT_EQ(Unscrambled(log, 39).substr(9), "line 40");
   const std::string huge(10000, 'x');
-  LogCapture capture;
   log.Write(LOG_ERROR, "%s%s", huge.c_str(), huge.c_str());
   int n = 0;
-  log.line(0, &n);
+  log.line(39, &n);
   EXPECT_EQ(n, CLog::kLineSize - 1);
-  const std::string text = Unscrambled(log, 0);
-  EXPECT_EQ(text.substr(text.find("::") + 2, 12), "ERROR::xxxxx");
+  EXPECT_EQ(Unscrambled(log, 39).substr(9, 12), "ERROR::xxxxx");
 }
 
-TEST(Log, TheSinkSeesPlainLines) {
-  LogCapture capture;
-  Log(LOG_WARNING, "file %s not in core", "x");
-  ASSERT_EQ(capture.lines.size(), 1u);
-  EXPECT_EQ(capture.lines[0], "WARNING::file x not in core");
+// Each byte is XORed with the key stream seeded by the length alone (so
+// scrambling twice gives the text back), and the state is left at the last draw.
+TEST(Scramble, XorsTheKeyStreamSeededByTheLength) {
+  for (int32_t n : {1, 2, 7, 300}) {
+    std::vector<uint8_t> plain(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) plain[i] = static_cast<uint8_t>(i * 37 + n);
+    std::vector<uint8_t> bytes = plain;
+    Scramble(bytes.data(), n);
+    uint32_t state = static_cast<uint32_t>(n);
+    for (int32_t i = 0; i < n; ++i) {
+      state *= 16807u;
+      ASSERT_EQ(bytes[i], plain[i] ^ KeyByFloat(state)) << "length " << n << " byte " << i;
+    }
+    EXPECT_EQ(g_randState, state);
+    Scramble(bytes.data(), n);
+    EXPECT_EQ(bytes, plain);
+  }
+  char buffer[4] = {'a', 'b', 'c', 0};
+  for (int32_t n : {0, -5}) {  // nothing changes, the state is still seeded
+    g_randState = 77;
+    Scramble(buffer, n);
+    EXPECT_EQ(g_randState, static_cast<uint32_t>(n));
+    EXPECT_STREQ(buffer, "abc");
+  }
+}
+
+TEST(Scramble, RandomDrawsUseTheSharedStateAndStayInRange) {
+  g_randState = 1;
+  EXPECT_FLOAT_EQ(RandomSigned(), RandomToFloat(16807u));
+  EXPECT_EQ(g_randState, 16807u);
+  EXPECT_FLOAT_EQ(RandomToFloat(0), -1.0f);
+  EXPECT_FLOAT_EQ(RandomToFloat(0x400000), 0.0f);
+  EXPECT_LT(RandomToFloat(0x7FFFFF), 1.0f);
 }
 
 TEST(Log, DecodesLinesHoldingALineFeed) {
-  VirtualClock clock;
+  PlatformSetVirtualClock(0.001);
   TempDir dir;
   CLog log;
   ASSERT_TRUE(log.Open(dir.File("dump.mem").c_str()));
@@ -124,6 +118,7 @@ TEST(Log, DecodesLinesHoldingALineFeed) {
   log.Write(LOG_INFO, "a\nb\r\n");
   log.Write(LOG_INFO, "after");
   log.Close();
+  PlatformSetVirtualClock(0);
   std::vector<uint8_t> file;
   ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
   EXPECT_EQ(DecodeLogLines(file),

@@ -11,63 +11,43 @@
 #include "shell/gamepad.h"
 #include "support/test_support.h"
 
-TEST(Settings, BadLinesAreNamedByFileAndLineAndTheRestLoads) {
+TEST(Settings, BadLinesAreNamedByFileAndLineTheRestLoadsAndWritesBack) {
   TempDir dir;
   dir.Write("s.ini",
-            "; comment\n"
-            "[mouse]\n"
-            "sensitivity = 0.45 ; inline comment\n"
-            "invert_y = yes\n"
-            "sensitivity = fast\n"  // 5: not a number
-            "[window]\n"
-            "width = 800\n"
-            "height = 99999\n"  // 8: out of range
-            "fullscreen = off\n"
-            "this line has no value\n"  // 10
-            "[keys]\n"
-            "forward = z\n"
-            "left = q\n"
-            "jump = w\n"      // 14: w is forward's key no more, but z is taken below
-            "back = z\n"      // 15: forward has z already
-            "colour = red\n"  // 16: unknown key
-            "[audio]\n"
-            "music_volume = 40\n"
-            "[broken\n");  // 19
+            "; comment\n[mouse]\nsensitivity = 0.45 ; inline comment\ninvert_y = yes\n"
+            "sensitivity = fast\n"                        // 5: not a number
+            "[window]\nwidth = 800\nheight = 99999\n"     // 8: out of range
+            "fullscreen = off\nthis line has no value\n"  // 10
+            "[keys]\nforward = z\nleft = q\n"
+            "jump = w\n"                               // 14: w is forward's key no more
+            "back = z\n"                               // 15: forward has z already
+            "colour = red\n"                           // 16: unknown key
+            "[audio]\nmusic_volume = 40\n[broken\n");  // 19
   Settings s;
   std::vector<std::string> problems;
   ASSERT_TRUE(ReadSettings(dir.File("s.ini"), &s, &problems));
-  EXPECT_FLOAT_EQ(s.sensitivity, 0.45f);
-  EXPECT_TRUE(s.invertY && !s.fullscreen);
+  EXPECT_TRUE(s.sensitivity == 0.45f && s.invertY && !s.fullscreen && s.musicVolume == 40);
   EXPECT_EQ(s.width * 10000 + s.height, 8000000);
   EXPECT_EQ(std::vector<int>(s.movement, s.movement + 5), (std::vector<int>{'z', 0, 'q', 0, 'w'}));
-  EXPECT_EQ(s.musicVolume, 40);
   const std::vector<int> bad = {5, 8, 10, 16, 19, 15};
   ASSERT_EQ(problems.size(), bad.size());
   for (size_t i = 0; i < bad.size(); ++i)
     EXPECT_EQ(problems[i].rfind(dir.File("s.ini") + ":" + std::to_string(bad[i]) + ": ", 0), 0u)
         << problems[i];
   EXPECT_FALSE(ReadSettings(dir.File("none.ini"), &s, &problems));
-}
-
-TEST(Settings, WrittenFileReadsBackAndLivesUnderTheConfigFolder) {
-  TempDir dir;
-  Settings s;
-  s.sensitivity = 0.35f;
-  s.invertY = true;
-  s.fullscreen = false;
-  s.movement[3] = 18;
-  s.fkeyAliases = false;
-  s.lookSpeed = 90;
+  s.sensitivity = 0.35f, s.movement[3] = 18, s.fkeyAliases = false, s.lookSpeed = 90;
   std::string error;
   const std::string path = dir.File("deep/er/settings.ini");
   ASSERT_TRUE(WriteSettings(path, s, &error)) << error;
   Settings back;
-  std::vector<std::string> problems;
-  ASSERT_TRUE(ReadSettings(path, &back, &problems));
-  EXPECT_TRUE(problems.empty()) << problems[0];
+  problems.clear();
+  ASSERT_TRUE(ReadSettings(path, &back, &problems) && problems.empty());
   EXPECT_EQ(SettingsText(back), SettingsText(s));
-  EXPECT_FALSE(WriteSettings(dir.File("deep/er/settings.ini/x"), s, &error));
+  EXPECT_FALSE(WriteSettings(path + "/x", s, &error));
+}
 
+TEST(Settings, TheFileAndScreenshotsLiveInTheUsersFolders) {
+  TempDir dir;
   const std::string home = getenv("HOME") ? getenv("HOME") : "";
   setenv("XDG_CONFIG_HOME", "/x/conf", 1);
   EXPECT_EQ(SettingsPath(), "/x/conf/quietharbour/settings.ini");
@@ -90,23 +70,17 @@ TEST(Gamepad, SticksMoveAndLookPastTheDeadZoneButtonsActShouldersRepeat) {
   const PadOptions options;  // dead zone 0.25, run at 0.9, 150 degrees a second
   PadState pad;
   EXPECT_EQ(mapper.Map(pad, options, 0.1f, true).wheel, 0);  // not connected
-  pad.connected = true;
-  pad.leftX = 0.2f;   // inside the dead zone
-  pad.leftY = -0.5f;  // forward, walking
-  pad.rightX = 1;     // full right: turn right
-  pad.rightY = -0.625f;
-  pad.a = pad.y = true;
-  pad.rightShoulder = true;
+  pad.connected = pad.a = pad.y = pad.rightShoulder = true;
+  pad.leftX = 0.2f, pad.leftY = -0.5f;   // inside the dead zone; forward, walking
+  pad.rightX = 1, pad.rightY = -0.625f;  // full right: turn right
   PadInput in = mapper.Map(pad, options, 0.1f, true);
   EXPECT_TRUE(in.forward && !in.back && !in.left && !in.right && !in.run);
   EXPECT_TRUE(in.jump && in.freeView && !in.nextCharacter);
-  EXPECT_FLOAT_EQ(in.lookX, -15.0f);
-  EXPECT_FLOAT_EQ(in.lookY, 7.5f);  // (0.625 - 0.25) / 0.75 * 150 * 0.1, up
-  EXPECT_EQ(in.wheel, 1);           // the press steps at once
+  // Up (0.625 - 0.25) / 0.75 * 150 * 0.1; a shoulder's press steps at once.
+  EXPECT_TRUE(in.lookX == -15.0f && in.lookY == 7.5f && in.wheel == 1) << in.lookX << in.lookY;
   pad.leftX = -0.95f;
   in = mapper.Map(pad, options, 0.05f, true);
-  EXPECT_TRUE(in.left && in.run);
-  EXPECT_EQ(in.wheel, 0);                                      // half a step's time
+  EXPECT_TRUE(in.left && in.run && in.wheel == 0);             // half a step's time
   EXPECT_EQ(mapper.Map(pad, options, 0.05f, false).wheel, 1);  // then the next
   in = mapper.Map(pad, options, 0.05f, false);                 // in free view the sticks do nothing
   EXPECT_TRUE(!in.forward && !in.left && !in.run && in.lookX == 0 && in.jump);

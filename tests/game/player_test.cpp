@@ -1,11 +1,19 @@
-// A character's frame on the test crew over a ground box (SPlayer::Control,
-// Orient, Collide) and the per-frame update around it (UpdateFrame).
+// Characters: set up over the small world; a character's
+// frame on the test crew over a ground box (SPlayer::Control, Orient, Collide)
+// and the per-frame update around it (UpdateFrame).
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "core/window_state.h"
 #include "game/camera.h"
+#include "gl/extensions.h"
 #include "platform/window.h"
+#include "resources/manager.h"
+#include "support/gl_context.h"
+#include "support/small_world.h"
 #include "support/test_character.h"
+#include "support/test_support.h"
 
 namespace {
 class MotionTest : public CharacterTest {
@@ -151,8 +159,8 @@ TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {
     EXPECT_STREQ(p.ClipName(), c.clip) << c.target.x << " " << c.target.z;
     EXPECT_NEAR(p.body.angles.z, 0, 1e-4f);  // standing, no alignment
   }
-  p.Orient();  // turning aligns toward the target, until the turn has looped
-  EXPECT_GT(p.body.angles.z, 0.1f);
+  p.Orient();  // turning aligns: 6 per second of the way to the view, across the up axis
+  EXPECT_NEAR(p.body.angles.z, 5.241f, 2e-3f);
   p.Clip(p.clipTurnLeft)->loops = 1;
   p.Orient();
   EXPECT_STREQ(p.ClipName(), "Stand");
@@ -229,16 +237,11 @@ TEST_F(MotionTest, TheAirborneSweepStopsSlidesOrKeepsTheStepAndUpRisesOrSeeksASu
   EXPECT_EQ(Collide(3, vec3(0, 0, 3000), vec3()).up, vec3(1, 0, 0));
 }
 
-TEST_F(UpdateTest, MouseLookKeysAndFreeView) {
+TEST_F(UpdateTest, MouseLookAndPassingControlOn) {
   PlatformSetCursorPos(450, 325);  // 50 pixels right, 25 down: turn right, look down
   UpdateFrame(false);
   ExpectNear(g_camera.angles, vec3(0, 5, -10), 1e-3f);
   EXPECT_EQ(g_view, g_camera.angles);
-  int x = 0, y = 0;
-  PlatformGetCursorPos(&x, &y);
-  EXPECT_TRUE(x == 400 && y == 300);  // re-centred
-  UpdateFrame(false);
-  EXPECT_TRUE(g_mouseDXPrev == -10 && g_mouseDYPrev == -5 && g_mouseDX == 0);
   for (int next : {0, 1, 2, 3}) {  // c passes control on, the view to its body's angles
     crew_.players[next].body.angles = vec3(0, 0, 10.0f * next);
     ResetInput();
@@ -247,13 +250,6 @@ TEST_F(UpdateTest, MouseLookKeysAndFreeView) {
     EXPECT_TRUE(g_current == next && std::abs(g_view.z - 10.0f * next) < 1e-4f);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(crew_.players[i].mode, i == next ? 1 : 0);
   }
-  ResetInput();
-  g_keys['h'] = 1;  // h: free view, the cursor free
-  UpdateFrame(false);
-  ResetInput();
-  PlatformSetCursorPos(123, 45);
-  UpdateFrame(g_freeLook);
-  EXPECT_TRUE(crew_.players[3].mode == kModeFreeView && g_mouseDX == 123 && g_mouseDY == 45);
 }
 
 TEST_F(UpdateTest, SeparationTheWorldsBoundsAndTheCameraBehindTheHeadOutOfTheGroundAndCloud) {
@@ -302,28 +298,55 @@ TEST_F(UpdateTest, SeparationTheWorldsBoundsAndTheCameraBehindTheHeadOutOfTheGro
   g_cloudModel = nullptr;
 }
 
-TEST_F(UpdateTest, RunningOffEachSideOfTheMapReachesTheWrapOrTheStartOver) {
-  TestBox edge(vec3(-30, -30, -10), vec3(30, 30, 0));  // ground that ends, as the map's rim
-  g_map.Release();
+TEST(PlayerSetup, FourCharactersFromTheTableCharacterThreeControlledWithItsLineFile) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlContext() && InitGLSL());
+  CSpline line;  // a loose KT.Line, read before the archive (which has none)
+  ASSERT_TRUE(line.Resize(1, -1) && line.Resize(0, 2));
+  line.local[0][1] = vec3(0, 0, 1);
+  line.bone[0] = 3;
+  ASSERT_TRUE(line.Save("KT.Line"));
+  g_manager.init();
   g_map.Reset();
-  g_map.Assign(&edge.mesh);
-  for (int i = 0; i < 3; ++i) crew_.players[i].body.position = vec3(500, 500, 0);  // away
-  SPlayer& p = crew_.players[3];
-  for (float yaw : {0.0f, 90.0f, 180.0f, 270.0f}) {
-    p.body.position = p.velocity = vec3();
-    p.up = vec3(0, 0, 1);
-    p.forwardSpeed = 0;
-    p.body.angles = g_camera.angles = vec3(0, 0, yaw);
-    p.grounded = true;
-    g_keys['w'] = 1;
-    g_mouseLeft = true;  // running
-    int frame = 0;
-    for (vec3 last; frame < 400 && length(p.body.position - last) < 20; ++frame) {
-      last = p.body.position;
-      UpdateFrame(false);
-    }
-    EXPECT_LT(frame, 400) << yaw << ": stuck at " << p.body.position.x << " " << p.body.position.y;
+  g_map.radius = 100;
+  LogCapture log;
+  CreateCharacters();
+  ASSERT_TRUE(g_players && g_characterCount == 4 && g_current == 3);
+  ASSERT_EQ(g_players[3].line.count, 1);  // the loose file's
+  EXPECT_TRUE(g_players[3].line.bone[0] == 3 && g_players[3].line.local[0][1] == vec3(0, 0, 1));
+  const float speeds[kClipKinds] = {10, 15, 10, 10, 15, 15, 10, 10, 10, 20};
+  const char* const skins[4] = {"ZL.jpg", "WN.jpg", "MV.jpg", "KT.jpg"};
+  const uint8_t colours[4][5][3] = {
+      {{160, 220, 248}, {32, 152, 212}, {188, 29, 119}, {110, 169, 211}, {32, 152, 212}},
+      {{252, 245, 175}, {242, 182, 208}, {35, 175, 166}, {233, 207, 110}, {219, 131, 169}},
+      {{254, 193, 102}, {254, 247, 167}, {106, 204, 85}, {255, 124, 68}, {243, 223, 102}},
+      {{242, 184, 206}, {248, 113, 171}, {153, 220, 247}, {226, 129, 170}, {218, 80, 155}}};
+  for (int i = 0; i < 4; ++i) {
+    const SPlayer& p = g_players[i];
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(p.body.animCount == kClipKinds && p.clipLand == 4 && p.clipFlyFast == 9);
+    for (int c = 0; c < kClipKinds; ++c) EXPECT_EQ(p.body.anims[c]->speed, speeds[c]) << c;
+    EXPECT_STREQ(g_manager.animName[p.body.animIds[0]].c_str(),
+                 i == 3 ? "bin\\stand_s.Anim" : "bin\\stand.Anim");
+    EXPECT_STREQ(p.ClipName(), "JumpAir");
+    EXPECT_TRUE(p.index == i && !p.grounded && p.mode == (i == 3) && p.line.style == (i == 3));
+    EXPECT_TRUE(p.neck2Bone == 2 && p.rightEyeBone == 4 && p.leftEyeBone == 5 &&
+                p.spheres[1].bone == 3u && p.sphereCount == 2);
+    EXPECT_EQ(p.ballData[3], i == 1 ? 0.4f : 0.6f);
+    EXPECT_STREQ(p.body.texName[0].c_str(), skins[i]);
+    for (const uint8_t* c = colours[i][0]; c < colours[i][5]; c += 3)
+      EXPECT_EQ(p.colors[(c - colours[i][0]) / 3], vec3(c[0], c[1], c[2]) * 0.003921569f);
+    // The eyelid: the eye's sphere cut to the triangles with all corners at y <= 0.01.
+    const Mesh &eye = *p.eye.mesh, &lid = *p.eyelid.mesh;
+    EXPECT_TRUE(lid.triCount > eye.triCount / 3 && lid.triCount < eye.triCount * 2 / 3);
+    for (uint32_t t = 0; t < 3 * lid.triCount; ++t) EXPECT_LE(lid.pos[lid.tris[t]].y, 0.01f);
+    // In the air over the middle of the map, each at its own place.
+    EXPECT_LE(std::max(std::abs(p.body.position.x), std::abs(p.body.position.y)), 40.0f);
+    EXPECT_TRUE(p.body.position.z >= -80.0f && p.body.position.z < 320.0f);
+    for (int j = 0; j < i; ++j) EXPECT_NE(p.body.position, g_players[j].body.position);
   }
-  g_map.Release();
+  EXPECT_FALSE(log.Contains("can't found bone") || log.Contains("WARNING::SPlayer::"));
+  g_manager.Unload();
+  ReleaseCharacters();
   g_map.Reset();
 }
