@@ -71,7 +71,8 @@ void Startup() {
   g_audio.Reset();
   InitAudio();  // without a device the program goes on silent
 
-  if (!InitGLSL()) {
+  // Missing entry points end here too: drawing would call through them.
+  if (!InitGLSL() || !g_hasGLSL) {
     Log(LOG_WARNING, "NO GLSL");
     PlatformFatalBox("Upgrade Video card(or driver)", "Seriously");
   }

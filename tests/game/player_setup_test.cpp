@@ -15,7 +15,7 @@
 
 TEST(PlayerSetup, FourCharactersFromTheTableCharacterThreeControlledWithItsLineFile) {
   TempDir dir(true);
-  ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlContext() && InitGLSL());
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlslContext());
   CSpline line;  // a loose KT.Line, read before the archive (which has none)
   ASSERT_TRUE(line.Resize(1, -1) && line.Resize(0, 2));
   line.local[0][1] = vec3(0, 0, 1);

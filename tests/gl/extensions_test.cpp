@@ -87,6 +87,7 @@ TEST(Extensions, InitGlslReportsEachMissingEntryPoint) {
   }
   {
     FakeDriver d("GL_ARB_shading_language_100 GL_ARB_shader_objects", "1.10", NoUniformBuffer);
+    InitExtensions("GL_ARB_shader_objects");
     LogCapture capture;
     EXPECT_TRUE(InitGLSL());
     EXPECT_FALSE(g_hasGLSL);
@@ -104,4 +105,29 @@ TEST(Extensions, TheRealDriverOffersGlsl) {
   EXPECT_TRUE(g_hasGLSL);
   EXPECT_NE(glsl::glCreateProgramObjectARB, nullptr);
   EXPECT_NE(glext::glUniform4fARB, nullptr);
+}
+
+namespace {
+void* NoGetHandle(const char* name) {
+  return std::strcmp(name, "glGetHandleARB") ? &g_dummy : nullptr;
+}
+}  // namespace
+
+TEST(Extensions, GlslNeedsTheLoaderPointersThatDrawingCalls) {
+  FakeDriver d("GL_ARB_shading_language_100 GL_ARB_shader_objects", "1.10", NoGetHandle);
+  glext::glUseProgramObjectARB = nullptr;
+  glext::glUniform1fARB = nullptr;
+  glext::glUniform4fARB = nullptr;
+  glext::glUniformMatrix4fvARB = nullptr;
+  // The table stops at glGetHandleARB, before any drawing function.
+  EXPECT_FALSE(InitExtensions("GL_ARB_shader_objects"));
+  LogCapture capture;
+  EXPECT_TRUE(InitGLSL());
+  EXPECT_FALSE(g_hasGLSL);
+  EXPECT_EQ(capture.lines.size(), 5u);
+  EXPECT_EQ(capture.lines[4], "WARNING::GLSL::loader has no glUniformMatrix4fvARB");
+  SetProcLoader(Everything);
+  EXPECT_TRUE(InitExtensions("GL_ARB_shader_objects"));
+  EXPECT_TRUE(InitGLSL());
+  EXPECT_TRUE(g_hasGLSL);
 }
