@@ -14,7 +14,9 @@ void Sky::Init() {
   model.Reset();
   g_manager.RegisterModel(&model);
   const uint16_t slot = g_manager.CreateMesh();
-  if (slot) {  // slot 0 is the manager's fallback cube: no dome rather than a reshaped cube
+  // Slot 0 is the manager's fallback cube: no dome rather than a reshaped
+  // cube; nor a dome for an unregistered model, which the table would leave.
+  if (slot && model.slot >= 0) {
     g_manager.meshName[slot].format("%s", "sky.gen");
     Mesh& mesh = g_manager.meshes[slot];
     mesh.GenSphere(40, 40);
