@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "support/small_world.h"
 #include "support/test_support.h"
@@ -128,4 +129,23 @@ TEST(Extras, DataFolderScreenshotKeyVersionAndSettingsOption) {
   EXPECT_EQ(out, dir.path() + "/c/quietharbour/settings.ini\n");
   const std::vector<std::string> written = ReadLines("c/quietharbour/settings.ini");
   EXPECT_NE(std::find(written.begin(), written.end(), "sensitivity = 0.2"), written.end());
+}
+
+TEST(Extras, TheSkyDrawnBehindTheSceneGivesThePictureOfTheSkyDrawnFirst) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  // The controlled character runs and the view turns.
+  const std::string run = "2 key w down\n2 button left down\n10 mouse 40 -10\n";
+  EXPECT_EQ(Play(40, run, "--screenshot behind.png"), "");
+  setenv("QH_SKY_FIRST", "1", 1);
+  EXPECT_EQ(Play(40, run, "--screenshot first.png"), "");
+  unsetenv("QH_SKY_FIRST");
+  const std::vector<uint8_t> behind = ReadPngRgb("behind.png", kWidth, kHeight),
+                             first = ReadPngRgb("first.png", kWidth, kHeight);
+  ASSERT_EQ(behind.size(), 3u * kWidth * kHeight);
+  std::set<uint32_t> colours;  // a whole scene, not an empty picture
+  for (size_t i = 0; i < behind.size(); i += 3)
+    colours.insert(behind[i] << 16 | behind[i + 1] << 8 | behind[i + 2]);
+  EXPECT_GT(colours.size(), 300u);
+  EXPECT_TRUE(behind == first);
 }
