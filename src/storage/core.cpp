@@ -108,7 +108,7 @@ FILE* CoreOpen(const char* name, const char* mode, bool scrambledNames) {
   // Every later failure (the shaders' first of all, whose message blames the
   // video card) follows from this, so it is said once per archive.
   if (walked == 0 && g_reportedEmpty != g_archivePath) {
-    Log(LOG_ERROR, "core file %s holds no entries", g_archivePath.c_str());
+    Log(LOG_WARNING, "core file %s holds no entries", g_archivePath.c_str());
     g_reportedEmpty = g_archivePath;
   }
   Log(LOG_WARNING, "file %s not in core", name);
