@@ -7,6 +7,7 @@
 #include "../tests/support/mesh_reference.h"
 #include "../tests/support/terrain.h"
 #include "geometry/mesh.h"
+#include "geometry/model.h"
 #include "geometry/triangle_queries.h"
 
 namespace {
@@ -98,3 +99,21 @@ BENCHMARK(BM_SegmentCasts<false>)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SphereSweeps<true>)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SphereSweeps<false>)->Unit(benchmark::kMicrosecond);
 }  // namespace
+
+// A model whose 40,000 vertices share one point: every duplicate list
+// reaches the cap.
+void BM_AssignCoincident(benchmark::State& state) {
+  Mesh mesh;
+  mesh.Init();
+  mesh.resizeV(40000, true);
+  for (uint32_t v = 0; v < mesh.vertCount; ++v) mesh.pos[v] = vec3(1, 2, 3);
+  mesh.resizeF(1, true);
+  mesh.tris[0] = 0, mesh.tris[1] = 1, mesh.tris[2] = 2;
+  for (auto _ : state) {
+    Model model;
+    model.Assign(&mesh);
+    model.Release();
+  }
+  mesh.Clear();
+}
+BENCHMARK(BM_AssignCoincident)->Unit(benchmark::kMillisecond)->Iterations(1);

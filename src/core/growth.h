@@ -20,6 +20,28 @@ void LogGrowthFailure(int64_t count, size_t elementSize, const char* source, int
 void* ResizeBlock(void* block, int64_t count, size_t elementSize, const char* source, int line,
                   const char* method);
 
+// Tests: after `successes` more growths the next one fails (as if memory ran
+// out); -1 turns the failure off.
+void FailGrowthAfter(int successes);
+
+// Whether this growth is the one made to fail; counts down otherwise.
+bool GrowthFailureInjected();
+
+// For tables that others point into: a failure logs the message and leaves
+// the array and its contents as they were. True when the array has `count`
+// records (count > 0).
+bool GrowKeeping(void*& block, int64_t count, size_t elementSize, const char* source, int line,
+                 const char* method);
+
+template <class T>
+bool GrowArrayKeeping(T*& array, int64_t count, const char* source, int line, const char* method) {
+  static_assert(std::is_trivially_copyable<T>::value, "growable arrays hold plain records");
+  void* block = array;
+  const bool ok = GrowKeeping(block, count, sizeof(T), source, line, method);
+  array = static_cast<T*>(block);
+  return ok;
+}
+
 template <class T>
 bool ResizeArray(T*& array, int64_t count, const char* source, int line, const char* method) {
   static_assert(std::is_trivially_copyable<T>::value, "growable arrays hold plain records");
@@ -36,7 +58,7 @@ bool ResizeObjects(T*& array, int64_t oldCount, int64_t count, const char* sourc
                    const char* method) {
   T* grown = nullptr;
   if (count > 0) {
-    grown = new (std::nothrow) T[static_cast<size_t>(count)];
+    if (!GrowthFailureInjected()) grown = new (std::nothrow) T[static_cast<size_t>(count)];
     if (!grown) LogGrowthFailure(count, sizeof(T), source, line, method);
   }
   if (grown && array) {
@@ -46,4 +68,20 @@ bool ResizeObjects(T*& array, int64_t oldCount, int64_t count, const char* sourc
   delete[] array;
   array = grown;
   return array != nullptr || count == 0;
+}
+
+// ResizeObjects for tables that others point into: a failure leaves the old
+// records where they were.
+template <class T>
+bool GrowObjectsKeeping(T*& array, int64_t oldCount, int64_t count, const char* source, int line,
+                        const char* method) {
+  T* grown = GrowthFailureInjected() ? nullptr : new (std::nothrow) T[static_cast<size_t>(count)];
+  if (!grown) {
+    LogGrowthFailure(count, sizeof(T), source, line, method);
+    return false;
+  }
+  for (int64_t i = 0; i < oldCount && i < count; ++i) grown[i] = static_cast<T&&>(array[i]);
+  delete[] array;
+  array = grown;
+  return true;
 }

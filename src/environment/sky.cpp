@@ -14,7 +14,9 @@ void Sky::Init() {
   model.Reset();
   g_manager.RegisterModel(&model);
   const uint16_t slot = g_manager.CreateMesh();
-  if (slot) {  // slot 0 is the manager's fallback cube: no dome rather than a reshaped cube
+  // Slot 0 is the manager's fallback cube: no dome rather than a reshaped
+  // cube; nor a dome for an unregistered model, which the table would leave.
+  if (slot && model.slot >= 0) {
     g_manager.meshName[slot].format("%s", "sky.gen");
     Mesh& mesh = g_manager.meshes[slot];
     mesh.GenSphere(40, 40);
@@ -36,9 +38,21 @@ void Sky::Init() {
   }
 }
 
-void Sky::Draw(const mat4& rotation) {
+void Sky::UpdateSun() {
   sunDir = vec3(std::sin(sunAngle), 0, std::cos(sunAngle));
-  glDisable(GL_DEPTH_TEST);
+}
+
+void Sky::Draw(const mat4& rotation, bool behindScene) {
+  UpdateSun();
+  if (behindScene) {
+    // Everything at the far plane with the scene's less-or-equal test: only
+    // pixels the scene left at the cleared depth take the sky, and the dome
+    // and the disc still cover each other in drawing order.
+    glDepthRange(1.0, 1.0);
+    glDepthMask(GL_FALSE);
+  } else {
+    glDisable(GL_DEPTH_TEST);
+  }
   glDisable(GL_CULL_FACE);
   glDisable(GL_TEXTURE_2D);
   glDisable(GL_LIGHTING);
@@ -73,6 +87,8 @@ void Sky::Draw(const mat4& rotation) {
   glEnd();
 
   glPopMatrix();
+  glDepthRange(0.0, 1.0);
+  glDepthMask(GL_TRUE);
   glEnable(GL_DEPTH_TEST);
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_CULL_FACE);

@@ -1,6 +1,6 @@
-// The sky: a sphere around the eye, drawn first in every frame without depth
-// testing and coloured by the "sky" GLSL program from the sun direction, with
-// a small sun disc on top. It turns with the camera but never moves with it.
+// The sky: a sphere around the eye, drawn behind everything else and
+// coloured by the "sky" GLSL program from the sun direction, with a small sun
+// disc on top. It turns with the camera but never moves with it.
 #pragma once
 #include <cstdint>
 
@@ -26,10 +26,16 @@ class Sky {
   // Needs an initialised manager and a current context.
   void Init();
 
+  // sunDir from sunAngle.
+  void UpdateSun();
+
   // Draws the dome and the sun disc around the eye with `rotation`, the
-  // camera's view matrix without its translation. Leaves depth testing,
-  // texturing and face culling on and lighting off.
-  void Draw(const mat4& rotation);
+  // camera's view matrix without its translation. First in the frame the
+  // sky is drawn without depth testing; `behindScene`, it is drawn after the
+  // opaque passes at the far depth, into the pixels they left uncovered
+  // (the same picture with less shading work). Leaves depth testing,
+  // texturing and face culling on and lighting off; updates sunDir.
+  void Draw(const mat4& rotation, bool behindScene = false);
 
   // Deletes the program's objects; call while the context is current.
   void Release();

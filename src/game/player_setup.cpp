@@ -78,17 +78,19 @@ constexpr uint32_t kRepeat = 0x2901;  // GL_REPEAT
 constexpr int kRecordBytes = 38;      // one placement in "bin\sph.col"
 
 // A generated 30 x 30 sphere textured with `texture`, registered under
-// `name`. Returns its mesh (valid until the manager's mesh table grows).
-Mesh& GenerateSphere(Model& model, const char* name, const char* texture) {
+// `name`. Returns its mesh (valid until the manager's mesh table grows), or
+// null when no mesh could be made (the model keeps the fallback, if any).
+Mesh* GenerateSphere(Model& model, const char* name, const char* texture) {
   model.Reset();
   const uint16_t slot = g_manager.GenerateModel(name, &model);
+  if (!slot) return nullptr;
   Mesh& mesh = g_manager.meshes[slot];
   mesh.Clear();
   mesh.GenSphere(30, 30);
   if (mesh.groupCount) mesh.texName[0].assign(texture);
   model.Assign(&mesh);
   g_manager.LoadModelTex(nullptr, static_cast<uint16_t>(model.slot));
-  return mesh;
+  return &mesh;
 }
 
 float ReadFloat(const uint8_t* p) {
@@ -135,7 +137,7 @@ void SPlayer::Init(int characterIndex) {
   neck2Bone = rightEyeBone = leftEyeBone = -1;
 
   trailTexture = g_manager.LoadTex(row.trailTexture, kRepeat, 10, 0);
-  CutToLowerHalf(GenerateSphere(eyelid, "eyel.gen", row.lidTexture));
+  if (Mesh* lid = GenerateSphere(eyelid, "eyel.gen", row.lidTexture)) CutToLowerHalf(*lid);
   GenerateSphere(eye, "eye.gen", row.eyeTexture);
 
   LoadShaderOrExit(&eyeProgram, "eye");

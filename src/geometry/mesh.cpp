@@ -81,11 +81,13 @@ namespace {
 // Whether every duplicate pair is listed on both sides, as after a
 // duplicate search in which no list failed to grow (a failed one loses its
 // pairs on one side only, and its logged count can't be told any more).
+// The search writes every list ascending.
 bool Symmetric(const Mesh& m) {
   for (uint32_t i = 0; i < m.vertCount; ++i)
     for (uint8_t k = 0; k < m.dupeCount[i]; ++k) {
       const uint32_t j = m.dupes[i][k];
-      if (j >= m.vertCount || !std::count(m.dupes[j], m.dupes[j] + m.dupeCount[j], i)) return false;
+      if (j >= m.vertCount || !std::binary_search(m.dupes[j], m.dupes[j] + m.dupeCount[j], i))
+        return false;
     }
   return true;
 }
@@ -269,20 +271,23 @@ void Mesh::setDupeVerts() {
   }
   // The pairs in the order of an all-pairs scan (i ascending, then j > i
   // ascending), so each list comes out ascending and the 255 cap drops the
-  // same pairs the scan would.
+  // same pairs the scan would. A full list takes no more pairs: its vertex
+  // leaves the search, and a full i stops its own, so thousands of
+  // coincident vertices cost no more than 255 pairs each.
   VertexGrid grid;
   grid.Build(pos, vertCount, kDupeTolerance);
-  std::vector<uint32_t> pairs, candidates;
+  std::vector<uint32_t> pairs;
   for (uint32_t i = 0; i < vertCount; ++i) {
-    grid.Later(i, candidates);
-    for (uint32_t j : candidates) {
-      if (!Within(pos[i], pos[j], kDupeTolerance)) continue;
-      if (dupeCount[i] == 255 || dupeCount[j] == 255) continue;
+    if (dupeCount[i] == 255) continue;
+    grid.ForLater(i, [&](uint32_t j) {
+      if (!Within(pos[i], pos[j], kDupeTolerance)) return true;
       ++dupeCount[i];
       ++dupeCount[j];
       pairs.push_back(i);
       pairs.push_back(j);
-    }
+      if (dupeCount[j] == 255) grid.Remove(j);
+      return dupeCount[i] < 255;
+    });
   }
   for (uint32_t i = 0; i < vertCount; ++i) {
     if (dupeCount[i] && !ResizeArray(dupes[i], dupeCount[i], kSource, 497, "Mesh::setDupeVerts"))

@@ -36,6 +36,12 @@ void VertexGrid::Build(const vec3* pos, uint32_t count, float tolerance) {
       if (c[3 * a + k] != c[3 * b + k]) return c[3 * a + k] < c[3 * b + k];
     return a < b;
   });
+  place_.resize(count);
+  next_.resize(static_cast<size_t>(count) + 1);  // the last one stands for the end
+  for (uint32_t s = 0; s <= count; ++s) {
+    if (s < count) place_[sorted_[s]] = s;
+    next_[s] = s;
+  }
   cells_.clear();
   for (uint32_t s = 0; s < count; ++s) {
     const int32_t* v = c + 3 * sorted_[s];
@@ -77,4 +83,8 @@ void VertexGrid::Later(uint32_t i, std::vector<uint32_t>& out) const {
         out.insert(out.end(), first, sorted_.begin() + cell.end);
       }
   std::sort(out.begin(), out.end());
+}
+
+void VertexGrid::Remove(uint32_t vertex) {
+  next_[place_[vertex]] = place_[vertex] + 1;
 }

@@ -354,6 +354,20 @@ bool InitGLSL() {
       g_hasGLSL = false;
     }
   }
+  // Drawing with a program goes through the loader's pointers, which stay
+  // unset when an earlier function of the shader-object table is missing,
+  // even though the driver lists the extension.
+  const EntryPoint drawing[] = {
+      Entry("glUseProgramObjectARB", glext::glUseProgramObjectARB),
+      Entry("glUniform1fARB", glext::glUniform1fARB),
+      Entry("glUniform4fARB", glext::glUniform4fARB),
+      Entry("glUniformMatrix4fvARB", glext::glUniformMatrix4fvARB),
+  };
+  for (const EntryPoint& e : drawing) {
+    if (*e.slot) continue;
+    Log(LOG_WARNING, "GLSL::loader has no %s", e.name);
+    g_hasGLSL = false;
+  }
   return true;
 }
 

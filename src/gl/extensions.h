@@ -61,7 +61,9 @@ bool LoadExtension(const char* name);
 // Logs "GLSL:<version>"; false when GL_ARB_shading_language_100 and
 // GL_ARB_shader_objects aren't both advertised. Otherwise fetches the 20
 // entry points, logging "GLSL::no <name>" for each missing one (which clears
-// g_hasGLSL), and returns true.
+// g_hasGLSL), and returns true. g_hasGLSL also needs the `glext::` drawing
+// pointers, so InitExtensions must have run first; each one missing is
+// logged as "GLSL::loader has no <name>".
 bool InitGLSL();
 
 // Where entry points come from: the platform's get-proc-address unless a

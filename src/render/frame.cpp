@@ -56,7 +56,7 @@ void DrawCloud() {
 }
 }  // namespace
 
-void DrawScene() {
+void DrawScene(const mat4* skyView) {
   g_lightDir = g_sky.sunDir;
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
@@ -65,6 +65,14 @@ void DrawScene() {
   DrawTerrainAndTrees();
   SetAmbient(0.5f, 0.5f, 0.7f);
   DrawCloud();
+  // The sky goes here, after the opaque world and before the characters,
+  // whose trails are blended over what lies behind them.
+  if (skyView) {
+    PassTimer timer("render.sky");
+    const bool lit = glIsEnabled(GL_LIGHTING);
+    g_sky.Draw(*skyView, true);
+    if (lit) glEnable(GL_LIGHTING);
+  }
 
   glColor3f(1, 1, 1);
   glEnable(GL_TEXTURE_2D);
@@ -92,7 +100,7 @@ void DrawScene() {
   if (KeyPressed('l')) g_cloud.animate = !g_cloud.animate;
 }
 
-void RenderFrame() {
+void RenderFrame(bool skyFirst) {
   g_camera.Update();
   glViewport(g_camera.viewportX, g_camera.viewportY, g_camera.viewportW, g_camera.viewportH);
   // No colour clear: the sky covers the whole view.
@@ -104,13 +112,15 @@ void RenderFrame() {
   extractFrustum(projection, modelview, g_frustum);
   const float light[4] = {g_lightDir.x, g_lightDir.y, g_lightDir.z, 0.0f};  // directional
   glLightfv(GL_LIGHT0, GL_POSITION, light);
-  {
+  Camera atOrigin = g_camera;  // the dome stays around the eye
+  atOrigin.position = vec3();
+  const mat4 skyView = atOrigin.ViewMatrix(g_camera.angles);
+  g_sky.UpdateSun();
+  if (skyFirst) {
     PassTimer timer("render.sky");
-    Camera atOrigin = g_camera;  // the dome stays around the eye
-    atOrigin.position = vec3();
-    g_sky.Draw(atOrigin.ViewMatrix(g_camera.angles));
+    g_sky.Draw(skyView);
   }
-  DrawScene();
+  DrawScene(skyFirst ? nullptr : &skyView);
   KeepMusicPlaying();
 
   {

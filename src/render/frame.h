@@ -1,5 +1,6 @@
 // The frame render: every pass of one frame, in order.
 #pragma once
+#include "math/mat4.h"
 #include "math/queries.h"
 #include "math/vec3.h"
 
@@ -11,11 +12,15 @@ extern Frustum g_frustum;
 extern vec3 g_lightDir;
 
 // One whole frame into the back buffer: camera matrices, frustum, light,
-// sky, the world pass, the 2D overlay; ends with the 3D state restored and
-// the manager's bound-texture cache reset. Needs the start-up done (camera
-// viewport, sky, cloud).
-void RenderFrame();
+// the world pass with the sky, the 2D overlay; ends with the 3D state
+// restored and the manager's bound-texture cache reset. Needs the start-up
+// done (camera viewport, sky, cloud). The sky is drawn behind the opaque
+// world unless `skyFirst`, which draws it first and the whole view over
+// (the same picture at more cost: tests compare the two).
+void RenderFrame(bool skyFirst = false);
 
 // The world pass: terrain and trees, the cloud and its outline (both hidden
-// while "o" is held); a press of "l" freezes or resumes the cloud.
-void DrawScene();
+// while "o" is held), the sky behind them when `skyView` (its rotation) is
+// given, the characters and the sparkles; a press of "l" freezes or
+// resumes the cloud.
+void DrawScene(const mat4* skyView);

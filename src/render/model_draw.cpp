@@ -7,7 +7,10 @@
 
 void Manager::BindTexture(uint32_t glName) {
   if (glName == boundTex) return;
-  if (glName == 0 || glName > static_cast<uint32_t>(texCount) + 1) glName = textures[0].glId;
+  if (!texCount)
+    glName = 0;  // no table (init failed): untextured
+  else if (glName == 0 || glName > static_cast<uint32_t>(texCount) + 1)
+    glName = textures[0].glId;
   glBindTexture(GL_TEXTURE_2D, glName);
   boundTex = glName;
 }

@@ -16,11 +16,15 @@ namespace {
 constexpr const char* kSource = "inc\\manager";
 
 // A slot of a table whose records move when it grows: the first free slot
-// from 1 upwards, or a new one at the end (then *grew is set, and callers
-// re-point what refers into the table). A failed growth leaves count 0.
+// from 1 upwards, or a new one at the end. *moved is set when the table's
+// records moved (callers re-point what refers into it), which can happen
+// even when a later array fails. A failed growth returns 0 and leaves the
+// count and every record as they were. Slot 0 is never handed out, so an
+// uninitialised table fails too.
 template <class T>
 uint16_t AcquireSlot(T*& table, uint8_t*& freeFlags, cstring*& names, uint16_t& count,
-                     const char* method, int line, bool* grew) {
+                     const char* method, int line, bool* moved) {
+  if (!count || count == UINT16_MAX) return 0;
   for (uint16_t i = 1; i < count; ++i) {
     if (freeFlags[i]) {
       freeFlags[i] = 0;
@@ -28,16 +32,15 @@ uint16_t AcquireSlot(T*& table, uint8_t*& freeFlags, cstring*& names, uint16_t& 
     }
   }
   const uint16_t n = count + 1;
-  if (!ResizeArray(table, n, kSource, line, method) ||
-      !ResizeArray(freeFlags, n, kSource, line, method) ||
-      !ResizeObjects(names, count, n, kSource, line, method)) {
-    count = 0;
-    return 0;
-  }
+  const T* before = table;
+  const bool grown = GrowArrayKeeping(table, n, kSource, line, method) &&
+                     GrowArrayKeeping(freeFlags, n, kSource, line, method) &&
+                     GrowObjectsKeeping(names, count, n, kSource, line, method);
+  *moved = table != before;
+  if (!grown) return 0;
   const uint16_t s = count;
   count = n;
   freeFlags[s] = 0;
-  *grew = true;
   return s;
 }
 }  // namespace
@@ -81,10 +84,10 @@ void Manager::RegisterModel(Model* model) {
     Log(LOG_INFO, "MM::model already registred [%i] mmd=%i", slot, modelCount);
     return;
   }
-  if (!ResizeArray(models, modelCount + 1, kSource, __LINE__, "Manager::RegisterModel")) {
-    modelCount = 0;
+  // On failure the model stays unregistered and is not bound to a mesh: an
+  // unregistered model would not follow the mesh table when it moves.
+  if (!GrowArrayKeeping(models, modelCount + 1, kSource, __LINE__, "Manager::RegisterModel"))
     return;
-  }
   models[modelCount] = model;
   model->slot = static_cast<int16_t>(modelCount);
   ++modelCount;
@@ -102,12 +105,17 @@ void Manager::RepointMeshes() {
     if (models[i]->mesh) models[i]->mesh = &meshes[models[i]->meshSlot];
 }
 
+bool Manager::Registered(const Model* model) const {
+  const uint16_t slot = static_cast<uint16_t>(model->slot);
+  return slot < modelCount && models[slot] == model;
+}
+
 uint16_t Manager::CreateMesh() {
-  bool grew = false;
+  bool moved = false;
   const uint16_t s =
-      AcquireSlot(meshes, meshFree, meshName, meshCount, "Manager::CreateMesh", __LINE__, &grew);
-  if (!meshCount) return 0;
-  if (grew) RepointMeshes();
+      AcquireSlot(meshes, meshFree, meshName, meshCount, "Manager::CreateMesh", __LINE__, &moved);
+  if (moved) RepointMeshes();
+  if (!s) return 0;
   meshes[s].Init();
   meshes[s].slot = s;
   return s;
@@ -141,6 +149,7 @@ uint16_t Manager::LoadMesh(const char* name) {
 
 uint16_t Manager::LoadModel(const char* name, Model* model) {
   RegisterModel(model);
+  if (!Registered(model)) return 0;
   uint16_t s = FindMesh(name);
   if (s)
     Log(LOG_INFO, "MM::used model [%s] [m%i]", name, s);
@@ -152,7 +161,13 @@ uint16_t Manager::LoadModel(const char* name, Model* model) {
 
 uint16_t Manager::GenerateModel(const char* name, Model* model) {
   RegisterModel(model);
+  if (!Registered(model)) return 0;
   const uint16_t s = CreateMesh();
+  if (!s) {  // the fallback cube, untouched
+    Log(LOG_ERROR, "MM::can't generate model [%s]", name);
+    if (meshCount) model->Assign(&meshes[0]);
+    return 0;
+  }
   Mesh& m = meshes[s];
   m.GenBox(0, 0, 0);
   m.Centre();
@@ -178,10 +193,8 @@ uint32_t Manager::AppendTexture(const char* file, uint32_t wrap, uint32_t filter
     Log(LOG_ERROR, "MM::can't load [%s]", file);
     return fallback;
   }
-  if (!ResizeObjects(textures, texCount, texCount + 1, kSource, __LINE__, "Manager::LoadTex")) {
-    texCount = 0;
-    return 0;
-  }
+  if (!GrowObjectsKeeping(textures, texCount, texCount + 1, kSource, __LINE__, "Manager::LoadTex"))
+    return fallback;
   Texture& t = textures[texCount];
   const uint32_t id =
       jpeg ? CreateTexJPG(t, file, wrap, filter, flag) : CreateTexTGA(t, file, wrap, filter, flag);
@@ -217,10 +230,9 @@ void Manager::LoadModelTex(const char* prefix, uint16_t modelSlot) {
 
 void Manager::RegisterTex(const char* name, uint32_t glId) {
   Log(LOG_INFO, "MM::register texture [%s] [t%i]", name, static_cast<int>(glId));
-  if (!ResizeObjects(textures, texCount, texCount + 1, kSource, __LINE__, "Manager::RegisterTex")) {
-    texCount = 0;
+  if (!GrowObjectsKeeping(textures, texCount, texCount + 1, kSource, __LINE__,
+                          "Manager::RegisterTex"))
     return;
-  }
   textures[texCount].glId = glId;
   textures[texCount].texFile.assign(name);
   ++texCount;
@@ -241,11 +253,11 @@ void Manager::RepointAnims() {
 
 uint16_t Manager::CreateAnim() {
   Log(LOG_INFO, "CreateAnim");
-  bool grew = false;
+  bool moved = false;
   const uint16_t s =
-      AcquireSlot(anims, animFree, animName, animCount, "Manager::CreateAnim", __LINE__, &grew);
-  if (!animCount) return 0;
-  if (grew) RepointAnims();
+      AcquireSlot(anims, animFree, animName, animCount, "Manager::CreateAnim", __LINE__, &moved);
+  if (moved) RepointAnims();
+  if (!s) return 0;
   InitAnim(s);
   return s;
 }
@@ -262,9 +274,11 @@ uint16_t Manager::SetAnim(const char* file, Model* model) {
       static_cast<int>(anims[s].frames), anims[s].boneCount);
   animName[s].assign(file);
   const uint16_t n = model->animCount + 1;
-  if (!ResizeArray(model->anims, n, kSource, __LINE__, "Manager::SetAnim") ||
-      !ResizeArray(model->animIds, n, kSource, __LINE__, "Manager::SetAnim")) {
-    model->animCount = 0;
+  if (!GrowArrayKeeping(model->anims, n, kSource, __LINE__, "Manager::SetAnim") ||
+      !GrowArrayKeeping(model->animIds, n, kSource, __LINE__, "Manager::SetAnim")) {
+    anims[s].Clear();  // the model keeps the clips it had; the slot is free again
+    animName[s].assign("");
+    animFree[s] = 1;
     return 0;
   }
   model->animCount = n;

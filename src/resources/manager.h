@@ -82,6 +82,7 @@ class Manager {
   void BindTexture(uint32_t glName);
 
  private:
+  bool Registered(const Model* model) const;
   void RepointMeshes();
   void RepointAnims();
   uint16_t LoadIntoNewSlot(const char* name, const char* kind);

@@ -12,6 +12,7 @@
 namespace {
 std::string g_archivePath = "brookfield.core";
 std::string g_searchedFolders;
+std::string g_reportedEmpty;  // the empty archive already named in the log
 
 FILE* OpenLoose(const char* name, const char* mode) {
   char path[4096];
@@ -32,8 +33,10 @@ bool ReadInt32(FILE* f, int32_t* value) {
 // stands at the entry's first data byte and the data size is returned in
 // *size. A name field of length 0 names nothing and the walk goes on. A
 // damaged entry (negative or oversized field, short read) ends the walk like
-// the end of the archive does.
-bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* size) {
+// the end of the archive does. *walked counts the whole entries passed on the
+// way.
+bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* size, int* walked) {
+  *walked = 0;
   if (std::fseek(archive, 0, SEEK_END) != 0) return false;
   const long fileSize = std::ftell(archive);
   std::rewind(archive);
@@ -65,6 +68,7 @@ bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* si
       return true;
     }
     if (std::fseek(archive, s, SEEK_CUR) != 0) return false;
+    ++*walked;
   }
   return false;
 }
@@ -72,6 +76,7 @@ bool FindEntry(FILE* archive, const char* name, bool scrambledNames, int32_t* si
 
 void CoreSetArchivePath(const char* path) {
   g_archivePath = path;
+  g_reportedEmpty.clear();
 }
 const char* CoreArchivePath() {
   return g_archivePath.c_str();
@@ -100,8 +105,15 @@ FILE* CoreOpen(const char* name, const char* mode, bool scrambledNames) {
   }
 
   int32_t size = 0;
-  if (FindEntry(archive, name, scrambledNames, &size)) return archive;
+  int walked = 0;
+  if (FindEntry(archive, name, scrambledNames, &size, &walked)) return archive;
   std::fclose(archive);
+  // Every later failure (the shaders' first of all, whose message blames the
+  // video card) follows from this, so it is said once per archive.
+  if (walked == 0 && g_reportedEmpty != g_archivePath) {
+    Log(LOG_WARNING, "core file %s holds no entries", g_archivePath.c_str());
+    g_reportedEmpty = g_archivePath;
+  }
   Log(LOG_WARNING, "file %s not in core", name);
   return OpenLoose(name, mode);
 }
@@ -119,7 +131,8 @@ int32_t CWsize(const char* name, const char* mode, bool scrambledNames) {
     return 0;
   }
   int32_t size = 0;
-  const bool found = FindEntry(archive, name, scrambledNames, &size);
+  int walked = 0;
+  const bool found = FindEntry(archive, name, scrambledNames, &size, &walked);
   std::fclose(archive);
   if (!found) {
     Log(LOG_ERROR, "CWsize::Seems it buggy %s", name);

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "core/growth.h"
+#include "support/mesh_reference.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 
@@ -343,4 +345,22 @@ TEST(ModelQueries, FarSweepsTouchNothing) {
   EXPECT_EQ(nearest, 1.0f);
   EXPECT_EQ(p.model.hitTriangle, 3);
   EXPECT_EQ(point, vec3(7, 7, 7));
+}
+
+// Three points in a row 0.0006 apart: neighbours are duplicates, the ends
+// are not. Thousands of vertices on them fill their lists to the cap the
+// way the all-pairs scan does.
+TEST(Model, CrowdsOfCoincidentVerticesGetTheScansCappedLists) {
+  Scene s;
+  LineMesh(s.mesh, 1500);
+  for (uint32_t v = 0; v < 1500; ++v) s.mesh.pos[v] = vec3(1 + (v % 3) * 0.0006f, 2, 3);
+  const reference::Dupes expected = reference::DupeVerts(s.mesh);
+  s.model.Assign(&s.mesh);
+  ASSERT_EQ(s.model.vertexCount, 1500u);
+  for (uint32_t v = 0; v < 1500; ++v) {
+    ASSERT_EQ(s.mesh.dupeCount[v], expected.lists[v].size()) << v;
+    ASSERT_TRUE(std::equal(expected.lists[v].begin(), expected.lists[v].end(), s.mesh.dupes[v]))
+        << v;
+  }
+  EXPECT_EQ(s.mesh.dupeCount[0], 255);
 }

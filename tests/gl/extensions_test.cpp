@@ -86,6 +86,7 @@ TEST(Extensions, InitGlslReportsEachMissingEntryPoint) {
   Fake("GL_ARB_shader_objects", "1.10");
   EXPECT_FALSE(InitGLSL() || g_hasGLSL);  // GL_ARB_shading_language_100 is missing
   Fake("GL_ARB_shading_language_100 GL_ARB_shader_objects", "1.10", "glUniformBufferEXT");
+  InitExtensions("GL_ARB_shader_objects");  // the drawing entry points
   LogCapture capture;
   EXPECT_TRUE(InitGLSL() && !g_hasGLSL);
   EXPECT_EQ(capture.lines,
@@ -127,4 +128,22 @@ TEST(Shader, TheRealDriverLoadsAPairAndTheFileOrProgramThatFailsIsNamed) {
     for (const std::string& l : capture.lines) logged |= l.rfind(c[2], 0) == 0;
     EXPECT_TRUE(logged) << c[2];
   }
+}
+
+TEST(Extensions, GlslNeedsTheLoaderPointersThatDrawingCalls) {
+  Fake("GL_ARB_shading_language_100 GL_ARB_shader_objects", "1.10", "glGetHandleARB");
+  glext::glUseProgramObjectARB = nullptr;
+  glext::glUniform1fARB = nullptr;
+  glext::glUniform4fARB = nullptr;
+  glext::glUniformMatrix4fvARB = nullptr;
+  // The table stops at glGetHandleARB, before any drawing function.
+  EXPECT_FALSE(InitExtensions("GL_ARB_shader_objects"));
+  LogCapture capture;
+  EXPECT_TRUE(InitGLSL() && !g_hasGLSL);
+  ASSERT_EQ(capture.lines.size(), 5u);
+  EXPECT_EQ(capture.lines[4], "WARNING::GLSL::loader has no glUniformMatrix4fvARB");
+  Fake("GL_ARB_shading_language_100 GL_ARB_shader_objects", "1.10");
+  EXPECT_TRUE(InitExtensions("GL_ARB_shader_objects"));
+  EXPECT_TRUE(InitGLSL() && g_hasGLSL);
+  Fake(nullptr, nullptr);
 }

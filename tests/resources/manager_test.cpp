@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/growth.h"
 #include "core/notice.h"
 #include "support/gl_context.h"
 #include "support/small_world.h"
@@ -101,4 +102,48 @@ TEST_F(ManagerTest, MeshesModelsAndClipsLoadOnceAndFollowTheirTables) {
   EXPECT_EQ(a.animCount, 1);
   manager_.Unload();
   EXPECT_EQ(model.verts, nullptr);
+}
+
+// Every growth on the way fails in turn, until the call gets through: the
+// tables keep their records and the registered models keep pointing into
+// them.
+TEST_F(ManagerTest, FailedGrowthLeavesTheTablesConsistent) {
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  Model &a = models_[0], &generated = models_[1];
+  ASSERT_EQ(manager_.LoadModel("bin\\pegasus.Model", &a), 1);
+  ASSERT_NE(manager_.SetAnim("bin\\stand.Anim", &a), 0);
+  for (int k = 0;; ++k) {
+    FailGrowthAfter(k);
+    const uint16_t s = manager_.GenerateModel("cloud.gen", &generated);
+    FailGrowthAfter(-1);
+    EXPECT_EQ(a.mesh, &manager_.meshes[1]);
+    EXPECT_FLOAT_EQ(manager_.meshes[0].pos[23].x, 10.0f);  // the fallback cube as it was
+    if (s) break;
+    EXPECT_EQ(manager_.meshCount, 2);
+    EXPECT_TRUE(generated.mesh == nullptr || generated.mesh == &manager_.meshes[0]) << k;
+  }
+  for (int k = 0;; ++k) {
+    FailGrowthAfter(k);
+    const uint16_t s = manager_.SetAnim("bin\\run.Anim", &a);
+    FailGrowthAfter(-1);
+    for (uint16_t j = 0; j < a.animCount; ++j) EXPECT_EQ(a.anims[j], &manager_.anims[a.animIds[j]]);
+    if (s) break;
+    EXPECT_EQ(a.animCount, 1) << k;
+  }
+  EXPECT_EQ(a.animCount, 2);
+  const uint32_t checker = manager_.textures[0].glId;
+  FailGrowthAfter(0);
+  EXPECT_EQ(manager_.LoadTex("a.jpg", GL_REPEAT, 10, 1), checker);
+  FailGrowthAfter(0);
+  manager_.RegisterTex("font", 7);
+  EXPECT_EQ(manager_.texCount, 1);
+  EXPECT_EQ(manager_.FindTex("font"), checker);
+
+  Manager untextured;  // its texture table never came
+  FailGrowthAfter(0);
+  untextured.init();
+  EXPECT_EQ(untextured.texCount, 0);
+  untextured.BindTexture(3);
+  EXPECT_EQ(untextured.boundTex, 0u);
+  untextured.Unload();
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -215,4 +216,22 @@ TEST(Extras, VirtualGamepadSettingsDataFolderAndScreenshotKey) {
   EXPECT_NE(log.find("Screenshot [" + dir.path() + "/pics/quietharbour-0001.png]"),
             std::string::npos);
   EXPECT_EQ(ReadPngRgb("pics/quietharbour-0001.png", 640, 480).size(), 640u * 480 * 3);
+}
+
+TEST(Program, TheSkyDrawnBehindTheSceneGivesThePictureOfTheSkyDrawnFirst) {
+  TempDir dir(true);
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
+  // The controlled character runs and the view turns.
+  dir.Write("run.script", "2 key w down\n2 button left down\n10 mouse 40 -10\n");
+  const std::string run = "--frames 40 --fixed-dt 0.016 --script run.script --screenshot ";
+  ASSERT_EQ(Play(run + "behind.png"), 0);
+  ASSERT_EQ(Play(run + "first.png", nullptr, "QH_SKY_FIRST=1"), 0);
+  const std::vector<uint8_t> behind = ReadPngRgb("behind.png", 320, 240),
+                             first = ReadPngRgb("first.png", 320, 240);
+  ASSERT_EQ(behind.size(), 3u * 320 * 240);
+  std::set<uint32_t> colours;  // a whole scene, not an empty picture
+  for (size_t i = 0; i < behind.size(); i += 3)
+    colours.insert(behind[i] << 16 | behind[i + 1] << 8 | behind[i + 2]);
+  EXPECT_GT(colours.size(), 300u);
+  EXPECT_TRUE(behind == first);
 }

@@ -82,8 +82,11 @@ TEST(CoreOpen, EmptyArchive) {
   LogCapture capture;
   EXPECT_EQ(CoreOpen("x", "rb", true), nullptr);
   EXPECT_EQ(CWsize("x", "rb", true), 0);
-  EXPECT_EQ(capture.lines, (std::vector<std::string>{"WARNING::file x not in core",
-                                                     "ERROR::CWsize::Seems it buggy x"}));
+  EXPECT_EQ(CoreOpen("y", "rb", true), nullptr);  // the archive is named once
+  EXPECT_EQ(capture.lines, (std::vector<std::string>{
+                               "WARNING::core file brookfield.core holds no entries",
+                               "WARNING::file x not in core", "ERROR::CWsize::Seems it buggy x",
+                               "WARNING::file y not in core"}));
 }
 
 TEST(CoreOpen, MissingArchiveInTheSizeQueryIsAnError) {
