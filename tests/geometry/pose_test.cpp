@@ -59,6 +59,7 @@ TEST(BlendJob, InvalidInputChangesNothingAndTheClockWrapsAfterTheLastFrame) {
   EXPECT_FALSE(noOutput.Run());
   EXPECT_EQ(a.clip.time, 1.0f);
   EXPECT_EQ(pose.pos[0], vec3());
+  EXPECT_TRUE(pose.Job(clips, 0).Run());  // no clips: nothing to blend, but valid
   for (int i = 1; i <= 20; ++i) {
     a.clip.weight = 1;  // the driven clip
     ASSERT_TRUE(pose.Job(clips, 1, 0.125f).Run());
