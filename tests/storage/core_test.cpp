@@ -53,6 +53,7 @@ std::string ReadOpened(const char* name, size_t n) {
 TEST(CoreOpen, FindsEntriesByExactNameAndTheFirstOfTwo) {
   TempDir dir(true);
   RawArchive a;
+  a.Entry("", "nameless");  // an empty name is an entry like any other
   a.Entry("bin\\a.Model", "first");
   a.Entry("bin\\b.Anim", "bee");
   a.Entry("bin\\a.Model", "second");
