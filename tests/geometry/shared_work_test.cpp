@@ -44,6 +44,12 @@ TEST(SharedWork, ReNormalRepeatsItsLogLinesAndRedoesWhateverChanged) {
   mesh.ReNormal();
   EXPECT_EQ(mesh.triNorm[3], stored);
   EXPECT_EQ(Normals(mesh), first);
+  const uint32_t last = mesh.vertCount - 1;  // a corner: it has duplicates
+  const uint8_t count = mesh.dupeCount[last];
+  mesh.dupeCount[last] = 0;
+  mesh.ReNormal();
+  EXPECT_EQ(mesh.dupeCount[last], count);
+  EXPECT_GT(count, 0);
   mesh.Clear();
 }
 
