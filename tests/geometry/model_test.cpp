@@ -32,26 +32,19 @@ struct Scene {
 };
 }  // namespace
 
-TEST(Model, AssignOnAMeshWithoutVerticesLeavesAnEmptyModel) {
+TEST(Model, BoundsFollowTheMeshThroughRefresh) {
   Scene s;
   s.model.position = vec3(4, 5, 6);
-  s.model.Assign(&s.mesh);
-  EXPECT_EQ(s.model.mesh, &s.mesh);
+  s.model.Assign(&s.mesh);  // no vertices: an empty model
   EXPECT_EQ(s.model.vertexCount, 0u);
   EXPECT_EQ(s.model.verts, nullptr);
   EXPECT_EQ(s.model.radius, 0.0f);
-  EXPECT_EQ(s.model.center, vec3());
   EXPECT_EQ(s.model.worldCenter, vec3(4, 5, 6));
   vec3 hit, normal;
   float t = 1;
   EXPECT_FALSE(s.model.RayCast(vec3(4, 5, 7), vec3(0, 0, -2), hit, normal, t));
-}
-
-TEST(Model, RefreshFollowsAMeshThatGrew) {
-  Scene s;
   LineMesh(s.mesh, 3);
-  s.model.Assign(&s.mesh);
-  ASSERT_EQ(s.model.vertexCount, 3u);
+  s.model.Refresh();
   EXPECT_EQ(s.model.center, vec3(1, 0, 0));
   LineMesh(s.mesh, 9);
   s.model.Refresh();
@@ -59,26 +52,21 @@ TEST(Model, RefreshFollowsAMeshThatGrew) {
   EXPECT_EQ(s.model.verts[8], vec3(8, 0, 0));
   EXPECT_EQ(s.model.center, vec3(4, 0, 0));
   EXPECT_EQ(s.model.radius, 4.0f);
-  // Shrinking follows too.
   s.mesh.resizeV(2, false);
   s.model.Refresh();
   EXPECT_EQ(s.model.vertexCount, 2u);
   EXPECT_EQ(s.model.radius, 0.5f);
-}
-
-TEST(Model, RefreshAfterScalingScalesTheBounds) {
-  Scene s;
+  for (int v = 0; v < 2; ++v) s.mesh.pos[v] = vec3(2, -1, 7);
+  s.model.Refresh();
+  EXPECT_EQ(s.model.radius, 0.0f);
+  EXPECT_EQ(s.model.center, vec3(2, -1, 7));
+  s.mesh.Clear();
   s.mesh.GenBox(0, 0, 0);
-  s.model.Assign(&s.mesh);
-  ExpectNear(s.model.center, vec3(0.5f, 0.5f, 0.5f));
-  const float radius = s.model.radius;
-  EXPECT_NEAR(radius, std::sqrt(0.75f), 1e-6f);
   s.mesh.Scale(10, 10, 10);
   s.model.Refresh();
-  EXPECT_NEAR(s.model.radius, 10 * radius, 1e-5f);
+  EXPECT_NEAR(s.model.radius, 10 * std::sqrt(0.75f), 1e-5f);
   ExpectNear(s.model.center, vec3(5, 5, 5));
-  // The box's normals point out of it.
-  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)  // the box's normals point out
     EXPECT_GT(dot(s.model.normals[v], s.model.verts[v] - s.model.center), 0) << v;
 }
 
@@ -104,15 +92,6 @@ TEST(Model, ReNormalFollowsTheModelsOwnVertices) {
   // The shared mesh keeps its own positions.
   for (uint32_t v = 0; v < s.mesh.vertCount; ++v)
     EXPECT_TRUE(s.mesh.pos[v].z == 0 || s.mesh.pos[v].z == 1) << v;
-}
-
-TEST(Model, CoincidentVerticesGiveAZeroRadiusAtThatPoint) {
-  Scene s;
-  s.mesh.resizeV(3, false);
-  for (int v = 0; v < 3; ++v) s.mesh.pos[v] = vec3(2, -1, 7);
-  s.model.Assign(&s.mesh);
-  EXPECT_EQ(s.model.radius, 0.0f);
-  EXPECT_EQ(s.model.center, vec3(2, -1, 7));
 }
 
 TEST(Model, WorldMatrixPlacesAndTurnsTheModel) {
@@ -193,35 +172,27 @@ struct Arm : Scene {
 };
 }  // namespace
 
-TEST(Model, SkinningKeepsTheRestPoseUntilAClipHasWeight) {
+TEST(Model, SkinningBendsTheArmOnceAClipHasWeight) {
   Arm arm;
   ASSERT_EQ(arm.model.boneCount, 2);
-  EXPECT_TRUE(arm.model.UpdateSkin(0.1f));
+  EXPECT_TRUE(arm.model.UpdateSkin(0.1f));  // no weight yet: the rest pose
   for (uint32_t v = 0; v < 3; ++v) ExpectNear(arm.model.verts[v], arm.mesh.pos[v]);
   EXPECT_EQ(arm.clip.time, 1.0f);
-}
-
-TEST(Model, SkinningBendsTheArmAndCurAnimCanDisableIt) {
-  Arm arm;
   arm.clip.weight = 1;
   ASSERT_TRUE(arm.model.UpdateSkin(0.1f));
   ExpectNear(arm.model.verts[1], vec3(1, 0, 0));
   ExpectNear(arm.model.verts[2], vec3(2, 1, 0));
   const float time = arm.clip.time;
   EXPECT_GT(time, 1.0f);
-  arm.model.curAnim = 1;  // == animCount
+  arm.model.curAnim = 1;  // == animCount: skinning off
   arm.clip.weight = 1;
   arm.model.verts[2] = vec3(9, 9, 9);
   EXPECT_FALSE(arm.model.UpdateSkin(0.1f));
   EXPECT_EQ(arm.model.verts[2], vec3(9, 9, 9));
   EXPECT_EQ(arm.clip.time, time);
-}
-
-TEST(Model, FindBoneIsCaseSensitive) {
-  Arm arm;
   EXPECT_EQ(FindBone(arm.model, "Elbow"), 1);
   LogCapture log;
-  EXPECT_EQ(FindBone(arm.model, "elbow"), -1);
+  EXPECT_EQ(FindBone(arm.model, "elbow"), -1);  // case-sensitive
   EXPECT_TRUE(log.Contains("ERROR::can't found bone [elbow]"));
 }
 
@@ -244,98 +215,23 @@ struct Pair : Scene {
   ~Pair() { indexed.Release(); }
 };
 
-uint32_t g_seed = 99;
-float Random(float scale) {
-  g_seed = g_seed * 1664525u + 1013904223u;
-  return (static_cast<float>(g_seed >> 8) / 16777216.0f - 0.5f) * 2 * scale;
-}
-
-void ExpectSame(const vec3& a, const vec3& b) {
-  EXPECT_EQ(a.x, b.x);
-  EXPECT_EQ(a.y, b.y);
-  EXPECT_EQ(a.z, b.z);
-}
 }  // namespace
 
-TEST(ModelQueries, IndexAndScanAgreeInWorldSpace) {
-  Pair p;
-  ASSERT_NE(p.indexed.queryIndex, nullptr);
-  int rayHits = 0, sweepHits = 0, closest = 0;
-  for (int i = 0; i < 300; ++i) {
-    const vec3 o = p.model.position + vec3(Random(6), Random(6), Random(6));
-    const vec3 d = vec3(Random(8), Random(8), Random(8));
-    vec3 hit[2], normal[2];
-    float t[2] = {1, 1};
-    bool found[2];
-    Model* models[2] = {&p.model, &p.indexed};
-    for (int k = 0; k < 2; ++k) {
-      models[k]->hitTriangle = 5;
-      found[k] = models[k]->RayCast(o, d, hit[k], normal[k], t[k]);
-    }
-    ASSERT_EQ(found[0], found[1]) << i;
-    EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
-    if (found[0]) {
-      ++rayHits;
-      EXPECT_EQ(t[0], t[1]);
-      ExpectSame(hit[0], hit[1]);
-      ExpectSame(normal[0], normal[1]);
-    }
-
-    const float r = 0.2f + Random(0.1f);
-    const vec3 aim = (p.model.worldCenter - o) * (1 + Random(0.5f)) + d * 0.1f;
-    vec3 v[2] = {aim, aim}, point[2];
-    float nearest[2] = {1, 1};
-    for (int k = 0; k < 2; ++k)
-      found[k] = models[k]->SweepSphere(o, v[k], r, point[k], normal[k], nearest[k]);
-    ASSERT_EQ(found[0], found[1]) << i;
-    EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
-    if (found[0]) {
-      ++sweepHits;
-      EXPECT_EQ(nearest[0], nearest[1]);
-      ExpectSame(point[0], point[1]);
-      ExpectSame(normal[0], normal[1]);
-      ExpectSame(v[0], v[1]);
-    }
-
-    float best[2] = {2, 2};
-    vec3 near[2];
-    for (int k = 0; k < 2; ++k) near[k] = models[k]->ClosestPoint(o, best[k], normal[k]);
-    EXPECT_EQ(best[0], best[1]) << i;
-    ExpectSame(near[0], near[1]);
-    if (best[0] < 2) {
-      ++closest;
-      EXPECT_EQ(p.model.hitTriangle, p.indexed.hitTriangle) << i;
-      ExpectSame(normal[0], normal[1]);
-      EXPECT_NEAR(length(near[0] - o), best[0], 1e-4f);
-    }
-  }
-  // The sample must exercise the hit paths, not only misses.
-  EXPECT_GT(rayHits, 30);
-  EXPECT_GT(sweepHits, 30);
-  EXPECT_GT(closest, 30);
-}
-
-TEST(ModelQueries, RayHitsTheTurnedSurfaceInWorldSpace) {
+TEST(ModelQueries, RayHitsTheTurnedSurfaceAndFarSweepsTouchNothing) {
   Pair p;
   for (Model* m : {&p.model, &p.indexed}) {
-    // Down the world z axis through the centre: the hit lies on the surface,
-    // i.e. on the sphere scaled (3, 2, 1.5) in model space.
+    // Down the world z axis through the centre: the hit lies on the sphere
+    // scaled (3, 2, 1.5) in model space.
     vec3 hit, normal;
     float t = 1;
-    const vec3 o = m->worldCenter + vec3(0, 0, 10);
-    ASSERT_TRUE(m->RayCast(o, vec3(0, 0, -20), hit, normal, t));
+    ASSERT_TRUE(m->RayCast(m->worldCenter + vec3(0, 0, 10), vec3(0, 0, -20), hit, normal, t));
     EXPECT_GE(m->hitTriangle, 0);
-    EXPECT_GT(t, 0.0f);
-    const vec3 local = m->invWorld.transformPoint(hit);
-    const float e = local.x * local.x / 9 + local.y * local.y / 4 + local.z * local.z / 2.25f;
-    EXPECT_NEAR(e, 1.0f, 0.05f);
+    const vec3 local = m->invWorld.transformPoint(hit);  // on the scaled sphere
+    EXPECT_NEAR(local.x * local.x / 9 + local.y * local.y / 4 + local.z * local.z / 2.25f, 1,
+                0.05f);
     EXPECT_GT(normal.z, 0.0f);  // facing the ray
     EXPECT_NEAR(length(normal), 1.0f, 1e-5f);
   }
-}
-
-TEST(ModelQueries, FarSweepsTouchNothing) {
-  Pair p;
   p.model.hitTriangle = 3;
   vec3 v(1, 0, 0), point(7, 7, 7), normal(7, 7, 7);
   float nearest = 1;

@@ -29,7 +29,6 @@ TEST(SharedWork, ReNormalRepeatsItsLogLinesAndRedoesWhateverChanged) {
   }
   EXPECT_EQ(lines[0], lines[1]);
   ASSERT_EQ(lines[1].size(), 2u);
-  EXPECT_NE(lines[1][0], "[0] vert dupes");
   EXPECT_EQ(lines[1][1], "ReNormal tris");
   EXPECT_TRUE(std::memcmp(first.data(), mesh.norm, first.size() * sizeof(vec3)) == 0);
   // Positions edited in place, and results overwritten, are both noticed.
@@ -45,6 +44,12 @@ TEST(SharedWork, ReNormalRepeatsItsLogLinesAndRedoesWhateverChanged) {
   mesh.ReNormal();
   EXPECT_EQ(mesh.triNorm[3], stored);
   EXPECT_EQ(Normals(mesh), first);
+  const uint32_t last = mesh.vertCount - 1;  // a corner: it has duplicates
+  const uint8_t count = mesh.dupeCount[last];
+  mesh.dupeCount[last] = 0;
+  mesh.ReNormal();
+  EXPECT_EQ(mesh.dupeCount[last], count);
+  EXPECT_GT(count, 0);
   mesh.Clear();
 }
 
@@ -64,8 +69,7 @@ TEST(SharedWork, ModelsOfOneUnchangedMeshShareTheirQueryIndex) {
   c.ShareQueryIndex(a);
   ASSERT_NE(c.queryIndex, nullptr);
   EXPECT_NE(c.queryIndex, a.queryIndex);
-  // The index outlives the model it was built for.
-  a.Release();
+  a.Release();  // the index outlives the model it was built for
   b.position = vec3(0, 0, 5);
   b.UpdateMatrix();
   vec3 hit, normal;

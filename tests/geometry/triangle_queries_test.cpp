@@ -54,10 +54,16 @@ Counts CompareRandomQueries(const TriangleData& data, float extent, int queries,
   std::uniform_real_distribution<float> coord(-extent, extent), unit(-1, 1), pick(0, 1);
   Counts counts;
   for (int q = 0; q < queries; ++q) {
-    const vec3 o(coord(rng), coord(rng), coord(rng) * 0.3f);
+    vec3 o(coord(rng), coord(rng), coord(rng) * 0.3f);
     vec3 d = vec3(unit(rng), unit(rng), unit(rng)) * (0.1f + 8 * pick(rng));
     if (q % 5 == 0) d.z *= 1e-3f;        // grazing the terrain
     if (q % 7 == 0) d = -o * pick(rng);  // through the middle
+    if (q % 9 == 0) {                    // in a triangle's own plane, where only rounding decides
+      const uint32_t* c = &data.tris[3 * (rng() % (data.tris.size() / 3))];
+      const vec3 &a = data.verts[c[0]], &b = data.verts[c[1]], &e = data.verts[c[2]];
+      o = a + (b - a) * (0.5f * pick(rng)) + (e - a) * (0.5f * pick(rng));
+      d = (b - e) * (0.5f + 3 * pick(rng));
+    }
     float t0 = 1;
     if (q % 11 == 0) t0 = 3 * unit(rng);
     float ta = t0, tb = t0;

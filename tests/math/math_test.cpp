@@ -7,35 +7,30 @@
 #include "math/mat4.h"
 #include "math/quat.h"
 #include "math/vec3.h"
+#include "support/vec_expect.h"
 
 namespace {
 constexpr float kDeg = 3.1415927f / 180.0f;
 
-void ExpectVec(const vec3& v, float x, float y, float z, float tol = 1e-5f) {
-  EXPECT_NEAR(v.x, x, tol);
-  EXPECT_NEAR(v.y, y, tol);
-  EXPECT_NEAR(v.z, z, tol);
-}
-
 void ExpectAnglesDeg(const vec3& radians, float roll, float pitch, float yaw) {
-  ExpectVec(radians / kDeg, roll, pitch, yaw, 2e-3f);
+  ExpectNear(radians / kDeg, vec3(roll, pitch, yaw), 2e-3f);
 }
 }  // namespace
 
 TEST(Vec3, NormalizeLengthAndNormals) {
   vec3 zero;
   zero.normalize();
-  ExpectVec(zero, 0, 0, 0, 0);
-  ExpectVec(normalize(vec3(3, 0, 4)), 0.6f, 0, 0.8f);
+  ExpectNear(zero, vec3(0, 0, 0), 0);
+  ExpectNear(normalize(vec3(3, 0, 4)), vec3(0.6f, 0, 0.8f));
   EXPECT_EQ(length(vec3(std::numeric_limits<float>::infinity(), 0, 0)), 0.0f);
   EXPECT_FLOAT_EQ(length(vec3(3, 4, 0)), 5.0f);
   vec3 n;
   n.triangleNormal({0, 0, 0}, {1, 0, 0}, {0, 1, 0});
-  ExpectVec(n, 0, 0, -1, 0);
+  ExpectNear(n, vec3(0, 0, -1), 0);
   n.triangleNormal({0, 0, 0}, {1, 1, 1}, {2, 2, 2});  // collinear
-  ExpectVec(n, 0, 0, 0, 0);
+  ExpectNear(n, vec3(0, 0, 0), 0);
   n.quadNormal({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0});
-  ExpectVec(n, 0, 0, -1);
+  ExpectNear(n, vec3(0, 0, -1));
 }
 
 TEST(Vec3, ForwardAndUpAreTheRotationColumns) {
@@ -43,8 +38,8 @@ TEST(Vec3, ForwardAndUpAreTheRotationColumns) {
   mat4 m;
   m.fromEuler(angles * kDeg, {});
   const vec3 f = angles.anglesForward(), u = angles.anglesUp();
-  ExpectVec(f, m[0], m[1], m[2]);
-  ExpectVec(u, m[8], m[9], m[10]);
+  ExpectNear(f, vec3(m[0], m[1], m[2]));
+  ExpectNear(u, vec3(m[8], m[9], m[10]));
   // Positive yaw turns forward toward +Y; positive pitch turns it down.
   EXPECT_GT(vec3(0, 0, 10).anglesForward().y, 0);
   EXPECT_LT(vec3(0, 10, 0).anglesForward().z, 0);
@@ -87,18 +82,19 @@ TEST(Mat4, AffineProductIgnoresBottomRowsAndInverseUndoesScaledRotations) {
   EXPECT_EQ(ab[15], 1.0f);
   // B acts first.
   const vec3 p(0.7f, -1.2f, 2.0f);
-  ExpectVec(ab.transformPoint(p), a.transformPoint(b.transformPoint(p)).x,
-            a.transformPoint(b.transformPoint(p)).y, a.transformPoint(b.transformPoint(p)).z,
-            1e-4f);
+  ExpectNear(ab.transformPoint(p), a.transformPoint(b.transformPoint(p)), 1e-4f);
   const mat4 id = b.mulAffine(b.inverseAffine());
   for (int j = 0; j < 4; ++j)
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(id[j * 4 + i], i == j ? 1.0f : 0.0f, 1e-5f);
   mat4 c = b;
   c.invertAffine();
-  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(c[i], b.inverseAffine()[i]);
+  const mat4 inv = b.inverseAffine();
+  for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(c[i], inv[i]);
+  for (int i : {3, 7, 11}) EXPECT_EQ(inv[i], 0.0f);  // the bottom row is (0, 0, 0, 1)
+  EXPECT_EQ(inv[15], 1.0f);
 }
 
-TEST(Mat4, PerspectiveMatchesTheExample) {
+TEST(Mat4, PerspectiveMatchesTheExampleAndFromAxesFillsColumns) {
   mat4 m;
   m.perspective(90, 800, 600, 1, 101);
   EXPECT_NEAR(m[0], 0.75f, 1e-6f);
@@ -108,11 +104,7 @@ TEST(Mat4, PerspectiveMatchesTheExample) {
   EXPECT_NEAR(m[14], -2.02f, 1e-6f);
   EXPECT_EQ(m[15], 0.0f);
   EXPECT_EQ(m[1], 0.0f);
-}
-
-TEST(Mat4, FromAxesPutsTheAxesInColumns) {
-  mat4 m;
-  m.fromAxes({1, 2, 3}, {4, 5, 6}, {7, 8, 9});
+  m.fromAxes({1, 2, 3}, {4, 5, 6}, {7, 8, 9});  // the axes are the columns
   EXPECT_EQ(m[4], 4);
   EXPECT_EQ(m[10], 9);
   EXPECT_EQ(m[12], 0);
@@ -130,7 +122,7 @@ TEST(Quat, SlerpTakesTheShortArcAndEndpoints) {
   a.fromEuler({0, 0, 0});
   b.fromEuler({0, 0, 1.0f});
   r.slerp(a, b, 0.5f);
-  ExpectVec(r.toEuler(), 0, 0, 0.5f);
+  ExpectNear(r.toEuler(), vec3(0, 0, 0.5f));
   r.slerp(a, b, 0.0f);
   EXPECT_NEAR(r.w, 1.0f, 1e-6f);
 }
@@ -143,9 +135,7 @@ TEST(DualQuat, MatchesTheMatrixItWasBuiltFrom) {
     dualquat dq;
     dq.fromMatrix(m);
     const vec3 p(1.5f, -0.5f, 2.0f);
-    const vec3 expected = m.transformPoint(p), got = dq.transformPoint(p);
-    ExpectVec(got, expected.x, expected.y, expected.z, 1e-4f);
-    const vec3 dir = m.rotateVector(p), rotated = dq.rotate(p);
-    ExpectVec(rotated, dir.x, dir.y, dir.z, 1e-4f);
+    ExpectNear(dq.transformPoint(p), m.transformPoint(p), 1e-4f);
+    ExpectNear(dq.rotate(p), m.rotateVector(p), 1e-4f);
   }
 }

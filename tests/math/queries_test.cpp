@@ -44,9 +44,7 @@ TEST(ClosestPointOnTriangle, MatchesDenseSamplingInEveryRegion) {
         sampled = std::min(
             sampled, Distance(q, p1 + (p2 - p1) * (float(i) / n) + (p3 - p1) * (float(j) / n)));
     EXPECT_LE(Distance(q, found), sampled + 1e-4f) << trial;
-    // The point is on the triangle: within its plane and sampling resolution.
-    const vec3 n3 = normalize(cross(p3 - p1, p2 - p1));
-    EXPECT_NEAR(dot(found - p1, n3), 0.0f, 1e-4f);
+    EXPECT_NEAR(dot(found - p1, normalize(cross(p3 - p1, p2 - p1))), 0, 1e-4f);  // in the plane
     EXPECT_GE(Distance(q, found), sampled - 0.1f);
   }
   // Flat triangles are their edges.
@@ -56,33 +54,29 @@ TEST(ClosestPointOnTriangle, MatchesDenseSamplingInEveryRegion) {
   EXPECT_EQ(closestPointOnTriangle(kB, kB, kB, vec3(4, 4, 4)), kB);
 }
 
-TEST(ClosestPointOnSegment, EndsInteriorAndZeroLength) {
-  vec3 point;
-  EXPECT_FLOAT_EQ(closestPointOnSegment(kA, vec3(2, 0, 0), vec3(5, 1, 0), point), 2.0f);
-  EXPECT_EQ(point, vec3(2, 0, 0));
-  EXPECT_EQ(closestPointOnSegment(kA, vec3(2, 0, 0), vec3(0, 3, 0), point), 0.0f);
-  EXPECT_EQ(point, kA);
-  EXPECT_EQ(closestPointOnSegment(kA, vec3(2, 0, 0), vec3(-1, 3, 0), point), 0.0f);
-  EXPECT_FLOAT_EQ(closestPointOnSegment(kA, vec3(2, 0, 0), vec3(1.5f, -3, 0), point), 1.5f);
-  EXPECT_EQ(point, vec3(1.5f, 0, 0));
-  point = vec3(9, 9, 9);
-  EXPECT_EQ(closestPointOnSegment(kB, kB, vec3(3, 3, 3), point), 0.0f);
-  EXPECT_EQ(point, kB);
-}
-
-TEST(ClosestPointOnLine, FootOfThePerpendicular) {
+TEST(ClosestPointOnSegment, EndsInteriorZeroLengthLinesAndEdgeTies) {
+  const struct {
+    vec3 a, b, q, point;
+    float s;
+  } cases[] = {{kA, vec3(2, 0, 0), vec3(5, 1, 0), vec3(2, 0, 0), 2},
+               {kA, vec3(2, 0, 0), vec3(0, 3, 0), kA, 0},
+               {kA, vec3(2, 0, 0), vec3(-1, 3, 0), kA, 0},
+               {kA, vec3(2, 0, 0), vec3(1.5f, -3, 0), vec3(1.5f, 0, 0), 1.5f},
+               {kB, kB, vec3(3, 3, 3), kB, 0}};
+  for (const auto& c : cases) {
+    vec3 point(9, 9, 9);
+    EXPECT_FLOAT_EQ(closestPointOnSegment(c.a, c.b, c.q, point), c.s);
+    EXPECT_EQ(point, c.point);
+  }
   EXPECT_EQ(closestPointOnLine(kA, vec3(2, 0, 0), vec3(5, 3, 1)), vec3(5, 0, 0));
   EXPECT_EQ(closestPointOnLine(kA, vec3(2, 0, 0), vec3(-4, 3, 1)), vec3(-4, 0, 0));
   EXPECT_EQ(closestPointOnLine(kB, kB, vec3(3, 3, 3)), kB);
-}
-
-TEST(ClosestPointOnTriangleEdges, EarlierEdgeWinsATie) {
-  // Equally far from p1p2 (point (0.25,0,0)) and p3p1 (point (0,0.25,0)).
+  // Equally far from p1p2 and p3p1: the earlier edge wins.
   EXPECT_EQ(closestPointOnTriangleEdges(kA, kB, kC, vec3(0.25f, 0.25f, 3)), vec3(0.25f, 0, 0));
   EXPECT_EQ(closestPointOnTriangleEdges(kC, kA, kB, vec3(0.25f, 0.25f, 3)), vec3(0, 0.25f, 0));
 }
 
-TEST(SweepSphereTriangle, FaceHitSlidesOntoThePlane) {
+TEST(SweepSphereTriangle, FaceHitSlidesOntoThePlaneAndEdgesPushAway) {
   // Front side +z.
   const vec3 p1(-10, -10, 0), p2(-10, 30, 0), p3(30, -10, 0), n(0, 0, 1);
   vec3 v(1, 0, -2), point, normal;
@@ -105,13 +99,9 @@ TEST(SweepSphereTriangle, FaceHitSlidesOntoThePlane) {
   EXPECT_FALSE(sweepSphereTriangle(vec3(0, 0, -0.5f), v, n, p1, p2, p3, point, normal, 1, nearest));
   EXPECT_EQ(nearest, 1.0f);
   EXPECT_EQ(v, vec3(0, 0, -1));
-}
-
-TEST(SweepSphereTriangle, EdgeContactPushesAwayFromTheEdge) {
-  const vec3 p1(-10, -10, 0), p2(-10, 30, 0), p3(30, -10, 0), n(0, 0, 1);
+  // An edge contact pushes away from the edge.
   const vec3 c0(-11.5f, 0, 0.1f);
-  vec3 v(2, 0, 0), point, normal;
-  float nearest = 1;
+  v = vec3(2, 0, 0);
   ASSERT_TRUE(sweepSphereTriangle(c0, v, n, p1, p2, p3, point, normal, 1, nearest));
   EXPECT_EQ(point, vec3(-10, 0, 0));
   const vec3 expected = normalize(c0 - point);

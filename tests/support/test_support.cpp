@@ -11,6 +11,7 @@
 
 #include "core/log.h"
 #include "storage/core.h"
+#include "support/byte_builder.h"
 
 TempDir::TempDir(bool enter) {
   std::string pattern = (std::filesystem::temp_directory_path() / "qhtest-XXXXXX").string();
@@ -111,22 +112,11 @@ std::string BinaryPath(const char* name) {
 }
 
 std::vector<uint8_t> TestWav(float seconds) {
-  auto put = [](std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-  };
   const uint32_t samples = static_cast<uint32_t>(seconds * 8000);
-  std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
-  put(out, 36 + samples, 4);
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  put(out, 16, 4);
-  put(out, 1, 2);     // PCM
-  put(out, 1, 2);     // mono
-  put(out, 8000, 4);  // rate
-  put(out, 8000, 4);  // bytes per second
-  put(out, 1, 2);     // block
-  put(out, 8, 2);     // bits
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
-  put(out, samples, 4);
-  for (uint32_t i = 0; i < samples; ++i) out.push_back(i % 20 < 10 ? 148 : 108);
-  return out;
+  ByteBuilder b;
+  b.Text("RIFF").U32(36 + samples).Text("WAVEfmt ").U32(16);
+  b.U16(1).U16(1).U32(8000).U32(8000).U16(1).U16(8);  // PCM, mono, 8000 Hz, 8 bits
+  b.Text("data").U32(samples);
+  for (uint32_t i = 0; i < samples; ++i) b.U8(i % 20 < 10 ? 148 : 108);
+  return b.bytes;
 }
