@@ -24,6 +24,7 @@ targets=()
 for src in tests/fuzz/*_fuzz.cpp; do targets+=("$(basename "$src" .cpp)"); done
 nice -n 10 make -C "$build" -j2 "${targets[@]}" >/dev/null
 export ASAN_OPTIONS=allocator_may_return_null=1
+faults=0
 for target in "${targets[@]}"; do
   kind="${target%_fuzz}"
   corpus="$build/corpus/$target"
@@ -35,12 +36,15 @@ for target in "${targets[@]}"; do
   [ -f "$dict" ] && extra+=(-dict="$dict")
   echo "fuzzing $target for ${seconds}s"
   # New inputs go to the first (scratch) corpus; the seeds in the tree stay
-  # as they are. A crash stops the script, its input saved in $build.
+  # as they are. A crash's input is saved in $build.
   if ! nice -n 10 "$build/tests/$target" "$corpus" ${seeds:+"$seeds"} -max_total_time="$seconds" \
     -rss_limit_mb=2048 -timeout=10 "${extra[@]}" \
     -artifact_prefix="$build/$target-" -print_final_stats=1 >"$build/$target.log" 2>&1; then
     tail -n 40 "$build/$target.log"
     echo "$target found a fault" >&2
+    faults=$((faults + 1))
+    # A long search goes on with the other targets; the smoke stops here.
+    [ "$long" = 1 ] && continue
     exit 1
   fi
   if [ "$long" = 1 ]; then
@@ -52,3 +56,4 @@ for target in "${targets[@]}"; do
     grep -E "^(Done|stat::number_of_executed_units)" "$build/$target.log" || true
   fi
 done
+[ "$faults" = 0 ]
