@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct DamageRun {
   const char* name;
   std::vector<Damage> damage;
 };
+void PrintTo(const DamageRun& run, std::ostream* out) {
+  *out << run.name;
+}
 
 // A 4 x 4 true-colour TGA, the tree's bark once it is renamed.
 std::vector<uint8_t> SmallTga() {
