@@ -20,8 +20,12 @@ void WriteTraceFields(std::string* out) {
 }
 
 void TraceNumber(std::string* out, double value) {
+  // JSON has no NaN or infinity; null keeps the fault visible to a reader.
+  if (!std::isfinite(value)) {
+    *out += "null";
+    return;
+  }
   char text[32];
-  if (!std::isfinite(value)) value = 0;  // JSON has no NaN or infinity
   std::snprintf(text, sizeof text, "%.9g", value);
   *out += text;
 }

@@ -11,7 +11,7 @@ void RegisterTraceWriter(TraceWriter writer);
 // Calls every registered writer in registration order.
 void WriteTraceFields(std::string* out);
 
-// JSON helpers for trace writers.
+// JSON helpers for trace writers. A NaN or infinite number is written as null.
 void TraceNumber(std::string* out, double value);
 void TraceVec3(std::string* out, const float* xyz);
 // A JSON string, quoted and escaped.

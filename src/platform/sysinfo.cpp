@@ -75,6 +75,15 @@ bool GetMemoryStatus(uint64_t* total, uint64_t* available, long* freePercent) {
   return true;
 }
 
+long ResidentKilobytes() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 bool GetComputerName(char* buffer, int size) {
   if (gethostname(buffer, static_cast<size_t>(size)) != 0) return false;
   buffer[size - 1] = '\0';

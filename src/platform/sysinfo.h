@@ -18,6 +18,9 @@ bool GetOsVersion(OsVersion* out);
 // Physical memory and the available part in bytes, and the free percentage.
 bool GetMemoryStatus(uint64_t* total, uint64_t* available, long* freePercent);
 
+// The process's resident memory in KiB, 0 when unknown.
+long ResidentKilobytes();
+
 bool GetComputerName(char* buffer, int size);
 bool GetUserName(char* buffer, int size);
 

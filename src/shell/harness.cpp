@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/gamepad.h"
 #include "platform/input.h"
+#include "platform/sysinfo.h"
 #include "platform/window.h"
 #include "shell/extras.h"
 #include "shell/input.h"
@@ -102,6 +103,12 @@ bool ParseHarnessOptions(int argc, char** argv, HarnessOptions* out, std::string
     } else if (arg == "--trace") {
       if (!value(&v)) return false;
       out->trace = v;
+    } else if (arg == "--trace-every") {
+      if (!value(&v)) return false;
+      if (!ParseLong(v, &out->traceEvery) || out->traceEvery < 1) {
+        *error = "--trace-every takes a positive count";
+        return false;
+      }
     } else {
       *error = "unknown option " + arg + " (see --help)";
       return false;
@@ -134,6 +141,8 @@ void PrintHarnessHelp(FILE* out) {
       "                         '#' starts a comment\n"
       "  --screenshot FILE.png  write the last frame as a PNG\n"
       "  --trace FILE           one JSON object per frame (JSON Lines)\n"
+      "  --trace-every N        trace every Nth frame only, with the resident memory\n"
+      "                         (\"rssKb\") for long runs\n"
       "  --bench                print per-phase frame timings at exit: after the first 60\n"
       "                         frames, min, median, worst 1%% (99th percentile), max\n"
       "  --camera X,Y,Z,ROLL,PITCH,YAW\n"
@@ -270,9 +279,14 @@ void Harness::ApplyAfterSampling(long frame) {
 }
 
 void Harness::AfterRender(long frame, float dt) {
-  if (trace_) {
+  const long every = options_.traceEvery;
+  if (trace_ && (every == 0 || frame % every == 0)) {
     std::string line = "{\"frame\":" + std::to_string(frame) + ",\"dt\":";
     TraceNumber(&line, dt);
+    if (every) {
+      line += ",\"rssKb\":";
+      TraceNumber(&line, static_cast<double>(ResidentKilobytes()));
+    }
     WriteTraceFields(&line);
     line += "}\n";
     std::fputs(line.c_str(), trace_);

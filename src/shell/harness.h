@@ -8,6 +8,7 @@
 //   --script FILE         timed input, one "FRAME EVENT ARGS" per line
 //   --screenshot FILE.png the last frame as a PNG
 //   --trace FILE          one JSON object per frame (JSON Lines)
+//   --trace-every N       trace every Nth frame only, with the resident memory
 //   --bench               per-phase frame timings at exit (steady state)
 //   --camera X,Y,Z,ROLL,PITCH,YAW  the camera fixed there for the whole run
 //   --data DIR            look for brookfield.core and the music in DIR first
@@ -25,6 +26,7 @@ struct HarnessOptions {
   long frames = -1;  // -1: until Escape or close
   double fixedDt = 0;
   std::string script, screenshot, trace;
+  long traceEvery = 0;  // 0: every frame, without the resident memory
   bool bench = false;
   bool help = false;
   bool version = false;
