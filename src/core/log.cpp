@@ -53,11 +53,6 @@ void CLog::WriteV(int level, const char* format, va_list args) {
 
   char message[kLineSize];
   std::vsnprintf(message, sizeof message, format, args);
-  // One entry, one line: the reader of the file finds line ends by CR LF and
-  // a line it can decode, so a multi-line text (a driver's compile log) would
-  // hide every line after it.
-  for (char* c = message; *c; ++c)
-    if (*c == '\r' || *c == '\n') *c = ' ';
 
   const uint32_t now = PlatformMillis();
   const uint32_t elapsed = now - lastTime_;
