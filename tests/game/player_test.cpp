@@ -7,7 +7,6 @@
 
 #include "core/window_state.h"
 #include "game/camera.h"
-#include "gl/extensions.h"
 #include "platform/window.h"
 #include "resources/manager.h"
 #include "support/gl_context.h"
@@ -256,7 +255,7 @@ TEST_F(UpdateTest, SeparationTheWorldsBoundsAndTheCameraBehindTheHeadOutOfTheGro
 
 TEST(PlayerSetup, FourCharactersFromTheTableCharacterThreeControlledWithItsLineFile) {
   TempDir dir(true);
-  ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlContext() && InitGLSL());
+  ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlslContext());
   CSpline line;  // a loose KT.Line, read before the archive (which has none)
   ASSERT_TRUE(line.Resize(1, -1) && line.Resize(0, 2));
   line.local[0][1] = vec3(0, 0, 1), line.bone[0] = 3;
