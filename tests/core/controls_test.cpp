@@ -15,23 +15,18 @@
 #include "storage/archive_writer.h"
 
 namespace {
-bool Word(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
 // The token at i after spaces ('x', or a word), i moved past it and the spaces after.
 std::string Token(const std::string& t, size_t& i) {
   while (i < t.size() && t[i] == ' ') ++i;
   const size_t start = i;
   if (i + 2 < t.size() && t[i] == '\'' && t[i + 2] == '\'') i += 3;
-  while (i < t.size() && Word(t[i])) ++i;
+  while (i < t.size() && (std::isalnum(static_cast<unsigned char>(t[i])) || t[i] == '_')) ++i;
   const std::string token = t.substr(start, i - start);
   while (i < t.size() && t[i] == ' ') ++i;
   return token;
 }
 
-// The code of a key as code writes it ('x', a number or a constant kName):
-// -1 for an unknown constant, -2 for anything else.
+// A key as code writes it ('x', a number, a constant kName); -1 unknown constant, -2 other.
 int CodeOf(const std::string& s, const std::map<std::string, int>& constants) {
   if (s.size() == 3 && s[0] == '\'') return static_cast<unsigned char>(s[1]);
   if (!s.empty() && std::isdigit(static_cast<unsigned char>(s[0]))) return std::stoi(s);
@@ -41,8 +36,7 @@ int CodeOf(const std::string& s, const std::map<std::string, int>& constants) {
 }
 }  // namespace
 
-// A key read anywhere in the program without a line on the help card fails
-// here, so the card can't fall behind the code.
+// A key read anywhere in the program without a line on the help card fails here.
 TEST(Controls, EveryKeyTheProgramReadsIsInTheTable) {
   std::vector<std::string> texts;
   std::vector<uint8_t> bytes;
@@ -93,8 +87,7 @@ TEST(Controls, RebindingTradesKeysAndTheCardNamesTheKeysInForce) {
     found += (l.keys == "Up" && l.help.find("walk forward") == 0) + (l.keys == "s + drag");
   EXPECT_EQ(found, 2);
   const int clash[kRebindableCount] = {'d', 0, 0, 0, 0}, none[kRebindableCount] = {};
-  EXPECT_FALSE(RebindMovement(clash));  // right keeps d; the map is unchanged
-  EXPECT_EQ(g_playKeyMap[17], 'w');
+  EXPECT_TRUE(!RebindMovement(clash) && g_playKeyMap[17] == 'w');  // right keeps d: unchanged
   ASSERT_TRUE(RebindMovement(none));
   for (int k = 0; k < 256; ++k) ASSERT_EQ(g_playKeyMap[k], k);
 }
@@ -110,11 +103,11 @@ TEST(Controls, KeyNamesReadBackAndTheAliasesTheSettingsTurnOff) {
   // {key, shift, as designed, with the aliases and Shift's case off}: F1 is "p", keypad 8 "h".
   const int keys[] = {112, 0,   'p', 255, 104, 0,   'h', '8', 96,  0,
                       '`', '0', 106, 0,   'j', 255, 'W', 1,   'W', 'w'};
-  for (int off = 0; off < 2; ++off) {
-    g_settings.fkeyAliases = g_settings.shiftCase = !off;
-    for (const int* k = keys; k < keys + 20; k += 4)
+  for (int off = 0; off < 2; ++off)
+    for (const int* k = keys; k < keys + 20; k += 4) {
+      g_settings.fkeyAliases = g_settings.shiftCase = !off;
       EXPECT_EQ(MapKey(k[0], k[1]), k[2 + off]) << *k;
-  }
+    }
   g_settings = Settings();
 }
 
@@ -124,10 +117,9 @@ TEST(Overlay, BadgeNamesTheCharacterAndShowsInFreeViewOrAfterAChange) {
   EXPECT_EQ(BadgeText(4, 4, kModePlayer), "");
   BadgeClock clock;
   EXPECT_FALSE(clock.Update(3, kModePlayer, 0.1f));  // the start shows nothing
-  EXPECT_TRUE(clock.Update(3, kModeFreeView, 0.1f));
-  EXPECT_TRUE(clock.Update(3, kModePlayer, 3.0f));  // back from free view: shown a while
-  EXPECT_FALSE(clock.Update(3, kModePlayer, 3.0f));
-  EXPECT_TRUE(clock.Update(0, kModePlayer, 0.1f));  // control passed on
+  EXPECT_TRUE(clock.Update(3, kModeFreeView, 0.1f) && clock.Update(3, kModePlayer, 3.0f));
+  EXPECT_FALSE(clock.Update(3, kModePlayer, 3.0f));  // back from free view: shown a while
+  EXPECT_TRUE(clock.Update(0, kModePlayer, 0.1f));   // control passed on
   EXPECT_TRUE(clock.Update(0, kModePlayer, kNoticeSeconds - 0.3f));
   EXPECT_FALSE(clock.Update(0, kModePlayer, 0.3f));
 }

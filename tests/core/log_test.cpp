@@ -30,8 +30,8 @@ std::string Unscrambled(const CLog& log, int i) {
 }
 }  // namespace
 
-// The time fields count from the previous line; a scrambled line holding a
-// zero byte is written whole, and the file decodes back to the plain lines.
+// The time fields count from the previous line; a scrambled line holding a zero
+// byte or a line feed is written whole, and the file decodes back to the plain lines.
 TEST(Log, LineFormatTimeFieldsPrefixesAndTheFile) {
   PlatformSetVirtualClock(0.001);
   TempDir dir;
@@ -45,16 +45,19 @@ TEST(Log, LineFormatTimeFieldsPrefixesAndTheFile) {
   log.Write(LOG_INFO, "hello %d", 7);
   PlatformSleep(2345);
   log.Write(LOG_WARNING, "w");
-  log.Write(LOG_ERROR, "e");
-  log.Write(LOG_FATAL, "f");
+  log.Write(LOG_ERROR, "e"), log.Write(LOG_FATAL, "f");
+  log.Write(LOG_ERROR, "0:1(2): error\n"), log.Write(LOG_INFO, "a\nb\r\n");
   log.Write(9, "%s", zero.c_str());  // an unknown level has no prefix
-  const std::vector<std::string> expected = {"  0: 15::hello 7", "  2:345::WARNING::w",
-                                             "  0:  0::ERROR::e", "  0:  0::FATAL::f",
+  const std::vector<std::string> expected = {"  0: 15::hello 7",
+                                             "  2:345::WARNING::w",
+                                             "  0:  0::ERROR::e",
+                                             "  0:  0::FATAL::f",
+                                             "  0:  0::ERROR::0:1(2): error\n",
+                                             "  0:  0::a\nb\r\n",
                                              "  0:  0::" + zero};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(Unscrambled(log, i), expected[i]);
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(Unscrambled(log, i), expected[i]);
   EXPECT_TRUE(log.level(1) == LOG_WARNING && log.level(3) == LOG_FATAL);
-  log.Close();
-  PlatformSetVirtualClock(0);
+  log.Close(), PlatformSetVirtualClock(0);
   std::vector<uint8_t> file;
   ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
   EXPECT_EQ(DecodeLogLines(file), expected);
@@ -64,19 +67,18 @@ TEST(Log, KeepsTheLast40LinesAndCutsOverlongOnes) {
   CLog log;  // no file: works in memory
   for (int i = 0; i < 41; ++i) log.Write(LOG_INFO, "line %d", i);
   EXPECT_EQ(log.count(), 40);
-  EXPECT_EQ(Unscrambled(log, 0).substr(9), "line 1");
-  EXPECT_EQ(Unscrambled(log, 39).substr(9), "line 40");
+  EXPECT_TRUE(Unscrambled(log, 0).substr(9) == "line 1" &&
+              Unscrambled(log, 39).substr(9) == "line 40");
   const std::string huge(10000, 'x');
   log.Write(LOG_ERROR, "%s%s", huge.c_str(), huge.c_str());
   int n = 0;
-  log.line(39, &n);
-  EXPECT_EQ(n, CLog::kLineSize - 1);
+  EXPECT_TRUE(log.line(39, &n) && n == CLog::kLineSize - 1);
   EXPECT_EQ(Unscrambled(log, 39).substr(9, 12), "ERROR::xxxxx");
 }
 
-// Each byte is XORed with the key stream seeded by the length alone (so
-// scrambling twice gives the text back), and the state is left at the last draw.
-TEST(Scramble, XorsTheKeyStreamSeededByTheLength) {
+// Each byte is XORed with the key stream seeded by the length alone (scrambling
+// twice gives the text back); the state is left at the last draw.
+TEST(Scramble, XorsTheKeyStreamSeededByTheLengthAndDrawsShareTheState) {
   for (int32_t n : {1, 2, 7, 300}) {
     std::vector<uint8_t> plain(static_cast<size_t>(n));
     for (int32_t i = 0; i < n; ++i) plain[i] = static_cast<uint8_t>(i * 37 + n);
@@ -95,33 +97,11 @@ TEST(Scramble, XorsTheKeyStreamSeededByTheLength) {
   for (int32_t n : {0, -5}) {  // nothing changes, the state is still seeded
     g_randState = 77;
     Scramble(buffer, n);
-    EXPECT_EQ(g_randState, static_cast<uint32_t>(n));
-    EXPECT_STREQ(buffer, "abc");
+    EXPECT_TRUE(g_randState == static_cast<uint32_t>(n) && !std::strcmp(buffer, "abc"));
   }
-}
-
-TEST(Scramble, RandomDrawsUseTheSharedStateAndStayInRange) {
-  g_randState = 1;
+  g_randState = 1;  // the random draws use the same state
   EXPECT_FLOAT_EQ(RandomSigned(), RandomToFloat(16807u));
   EXPECT_EQ(g_randState, 16807u);
-  EXPECT_FLOAT_EQ(RandomToFloat(0), -1.0f);
-  EXPECT_FLOAT_EQ(RandomToFloat(0x400000), 0.0f);
+  EXPECT_TRUE(RandomToFloat(0) == -1.0f && RandomToFloat(0x400000) == 0.0f);
   EXPECT_LT(RandomToFloat(0x7FFFFF), 1.0f);
-}
-
-TEST(Log, DecodesLinesHoldingALineFeed) {
-  PlatformSetVirtualClock(0.001);
-  TempDir dir;
-  CLog log;
-  ASSERT_TRUE(log.Open(dir.File("dump.mem").c_str()));
-  log.Write(LOG_ERROR, "0:1(2): error: syntax error\n");
-  log.Write(LOG_INFO, "a\nb\r\n");
-  log.Write(LOG_INFO, "after");
-  log.Close();
-  PlatformSetVirtualClock(0);
-  std::vector<uint8_t> file;
-  ASSERT_TRUE(ReadWholeFile(dir.File("dump.mem"), &file));
-  EXPECT_EQ(DecodeLogLines(file),
-            (std::vector<std::string>{"  0:  0::ERROR::0:1(2): error: syntax error\n",
-                                      "  0:  0::a\nb\r\n", "  0:  0::after"}));
 }

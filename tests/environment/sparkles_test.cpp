@@ -7,25 +7,9 @@
 
 #include "core/scramble.h"
 #include "support/gl_context.h"
-#include "support/vec_expect.h"
+#include "support/test_character.h"
 
 namespace {
-// A box of the given size and centre: a slab for the map, a block for a tree.
-struct Block {
-  Mesh mesh;
-  Model model;
-  Block(const vec3& size, const vec3& centre) {
-    mesh.Init();
-    mesh.GenBox(0, 0, 0);
-    mesh.Scale(size.x, size.y, size.z);
-    mesh.Centre();
-    model.Assign(&mesh);
-    model.position = centre;
-    model.UpdateMatrix();
-  }
-  ~Block() { model.Release(), mesh.Clear(); }
-};
-
 uint32_t Steps(uint32_t state, int n) {
   for (int i = 0; i < n; ++i) state *= 16807u;
   return state;
@@ -45,8 +29,7 @@ vec3 Moved(const SparkleWorld& world, vec3* p, const vec3& v, int frames = 1) {
   s.pos[0] = *p, s.vel[0] = v;
   for (int i = 0; i < frames; ++i) s.Update(world);
   const vec3 out = s.vel[0];
-  *p = s.pos[0];
-  s.Release();
+  *p = s.pos[0], s.Release();
   return out;
 }
 }  // namespace
@@ -62,26 +45,21 @@ TEST(Sparkles, FallTowards200PullBeyond100BounceAndStandStillWithoutTime) {
   }
   // The pull adds (t - V/2) dt, t = 300 along x, after the fall has acted on V.
   world = SparkleWorld();
-  world.dt = 0.01f;
-  world.pull = true;
-  world.characterPos = vec3(300, 0, 0);
+  world.dt = 0.01f, world.pull = true, world.characterPos = vec3(300, 0, 0);
   vec3 p, q(250, 0, 0);
   ExpectNear(Moved(world, &p, vec3()), vec3(3, 0, -0.995f), 1e-4f);
   ExpectNear(Moved(world, &q, vec3()), vec3(0, 0, -1), 1e-5f);  // 50 units away: no pull
 
   // Falling onto the map: the velocity and the step come out mirrored.
-  Block ground(vec3(2000, 2000, 10), vec3(0, 0, 0));  // top at z = 5
-  Block tree(vec3(10, 10, 10), vec3(105, 0, 5));      // face at x = 100
+  TestBox ground(vec3(-1000, -1000, -5), vec3(1000, 1000, 5)),
+      tree(vec3(100, -5, 0), vec3(110, 5, 10));
   world = SparkleWorld();
-  world.dt = 0.02f;
-  world.eye = vec3(50, 0, 20);
-  world.map = &ground.model;
+  world.dt = 0.02f, world.eye = vec3(50, 0, 20), world.map = &ground.model;
   p = vec3(0, 0, 8);  // the fall makes V (10, 0, -101) before the bounce
   ExpectNear(Moved(world, &p, vec3(10, 0, -100)), vec3(10, 0, 101), 1e-3f);
   ExpectNear(p, vec3(0.2f, 0, 10.02f), 1e-4f);
   // Flying into the tree's side.
-  world.trees = &tree.model;
-  world.treeCount = 1;
+  world.trees = &tree.model, world.treeCount = 1;
   p = vec3(98, 0, 5);
   EXPECT_LT(Moved(world, &p, vec3(100, 0, 0)).x, -99);
   EXPECT_LT(p.x, 98);
@@ -94,8 +72,7 @@ TEST(Sparkles, FallTowards200PullBeyond100BounceAndStandStillWithoutTime) {
 TEST(Sparkles, FarSparklesRespawn500UnitsAboveAndAroundTheEye) {
   const vec3 f0(0, 1, 0), f1(-1, 0, 0), f2(0, 0, 1);  // forward, left, up
   SparkleWorld world;
-  world.dt = 0.01f;
-  world.eye = vec3(10, 20, 30);
+  world.dt = 0.01f, world.eye = vec3(10, 20, 30);
   world.characterFrame.fromAxes(f0, f1, f2);
   const uint32_t state = Steps(g_randState = 12345, 3);  // after the sparkle's colour draws
   vec3 p = world.eye + vec3(600, 0, 0);
@@ -126,10 +103,8 @@ TEST(Sparkles, InitSpreadsUnitColoursAndDrawFacesTheCameraGivingSparkleZeroAFres
   // World to window: -Y to the right, +Z up, X into the screen.
   const float view[16] = {0, 0, -1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1};
   glViewport(0, 0, 64, 64);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadMatrixf(view);
+  glMatrixMode(GL_PROJECTION), glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW), glLoadMatrixf(view);
   glClearColor(0, 0, 0, 0);
   for (GLenum cap : {GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_2D}) glDisable(cap);
   glEnable(GL_LIGHTING);

@@ -4,24 +4,25 @@
 #include <vector>
 
 #include "storage/archive_writer.h"
+#include "storage/core.h"
+#include "support/test_support.h"
 
-// "<build>/run/brookfield.core".
+// "<build>/run/brookfield.core" and its entries (empty when unreadable).
 std::string BuiltArchivePath();
-
-// Its entries (empty when it can't be read; the caller asserts).
 const std::vector<ArchiveEntry>& BuiltEntries();
 
 // Points the file lookup at the built archive for the scope, from a fresh
 // empty working directory (so no loose file shadows an entry).
 class BuiltArchiveScope {
  public:
-  BuiltArchiveScope();
-  ~BuiltArchiveScope();
+  BuiltArchiveScope() : previous_(CoreArchivePath()) {
+    CoreSetArchivePath(BuiltArchivePath().c_str());
+  }
+  ~BuiltArchiveScope() { CoreSetArchivePath(previous_.c_str()); }
   BuiltArchiveScope(const BuiltArchiveScope&) = delete;
   BuiltArchiveScope& operator=(const BuiltArchiveScope&) = delete;
 
  private:
   std::string previous_;
-  struct Dir;
-  Dir* dir_;
+  TempDir dir_{true};
 };

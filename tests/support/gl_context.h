@@ -4,7 +4,5 @@
 
 // True when a current GL context exists (created now or before).
 bool EnsureGlContext();
-
-// EnsureGlContext, then the extension entry points and the GLSL ones; true
-// when GLSL is available.
+// EnsureGlContext, then the extension and GLSL entry points; true with GLSL.
 bool EnsureGlslContext();

@@ -21,25 +21,22 @@ struct Dupes {
   int pairs = 0;
 };
 
-// i outer, j inner, both ascending; a pair is dropped when either list is
-// full (255 entries).
+// i outer, j inner, both ascending; a pair is dropped when either list is full (255).
 inline Dupes DupeVerts(const Mesh& mesh) {
   Dupes out;
   out.lists.resize(mesh.vertCount);
   for (uint32_t i = 0; i < mesh.vertCount; ++i)
     for (uint32_t j = i + 1; j < mesh.vertCount; ++j) {
-      if (!Within(mesh.pos[i], mesh.pos[j], 0.001f)) continue;
-      if (out.lists[i].size() == 255 || out.lists[j].size() == 255) continue;
-      out.lists[i].push_back(j);
-      out.lists[j].push_back(i);
-      ++out.pairs;
+      if (!Within(mesh.pos[i], mesh.pos[j], 0.001f) || out.lists[i].size() == 255 ||
+          out.lists[j].size() == 255)
+        continue;
+      out.lists[i].push_back(j), out.lists[j].push_back(i), ++out.pairs;
     }
   return out;
 }
 
 struct Edges {
-  std::vector<uint32_t> edges;     // 2 per edge
-  std::vector<uint32_t> triEdges;  // 3 per triangle
+  std::vector<uint32_t> edges, triEdges;  // 2 per edge, 3 per triangle
 };
 
 inline Edges BuildEdges(const Mesh& mesh) {
@@ -60,21 +57,16 @@ inline Edges BuildEdges(const Mesh& mesh) {
       while (e < count && !((out.edges[2 * e] == p && out.edges[2 * e + 1] == q) ||
                             (out.edges[2 * e] == q && out.edges[2 * e + 1] == p)))
         ++e;
-      if (e == count) {
-        out.edges.push_back(p);
-        out.edges.push_back(q);
-      }
+      if (e == count) out.edges.insert(out.edges.end(), {p, q});
       out.triEdges.push_back(static_cast<uint32_t>(e));
     }
   return out;
 }
 
-// A mesh of `count` vertices clustered around a coarse lattice: each vertex
-// either repeats an earlier one shifted by an amount right at or just past a
-// tolerance (0.001, 0.0011, 0.00001, 0.000011, 0) on one or more axes, or
-// sits on a fresh lattice point, some of them exactly on the borders of the
-// hash cells (multiples of 0.002 and 0.00002). Triangles pick random
-// vertices. Into an empty mesh.
+// Into an empty mesh, `count` vertices each repeating an earlier one shifted
+// right at or just past a tolerance on some axes, or on a fresh lattice point,
+// some exactly on hash cell borders (multiples of 0.002 and 0.00002).
+// Triangles pick random vertices.
 inline void ClusteredMesh(Mesh& mesh, uint32_t count, uint32_t triangles, uint32_t seed) {
   std::mt19937 rng(seed);
   mesh.resizeV(count, true);

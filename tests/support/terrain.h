@@ -8,10 +8,8 @@
 #include "geometry/triangle_queries.h"
 
 struct TriangleData {
-  std::vector<vec3> verts;
+  std::vector<vec3> verts, triNorm;
   std::vector<uint32_t> tris;
-  std::vector<vec3> triNorm;
-
   TriangleSet set() const {
     return {verts.data(), tris.data(), triNorm.data(), static_cast<uint32_t>(tris.size() / 3)};
   }

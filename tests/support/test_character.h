@@ -1,5 +1,6 @@
-// Stand-in characters for tests: a small box body with the characters' bone
-// names and ten clips, and boxes for ground, walls and trees.
+// Stand-in characters for tests: a small box body with the characters' bones
+// "root", "neck1", "neck2", "head", "Reye", "Leye" (0..5) and ten clips, and
+// boxes for ground, walls and trees.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,18 +14,9 @@
 #include "game/update.h"
 #include "support/vec_expect.h"
 
-// Fills an empty mesh with a box body 2 long (x), 1.5 wide, 4 tall, feet at
-// the origin; bones "root", "neck1", "neck2", "head", "Reye", "Leye" (0..5),
-// the upper quarter on "head", the rest on "root".
-void BuildTestBody(Mesh& mesh);
-
-// A clip file (version 2) of `frames` frames over those bones.
-std::vector<uint8_t> TestClipFile(uint32_t frames);
-
 // Characters without GL or the manager, installed as g_players for the scope:
-// character i has index i, the test body with the ten clips in the designed
-// order (10 frames each), is airborne in the jump-air clip at the origin; the
-// last one is controlled (mode 1).
+// character i has index i, the test body with the ten clips in the designed order
+// (10 frames each), airborne in the jump-air clip at the origin; the last controlled.
 struct TestCrew {
   int count;
   Mesh mesh;
@@ -39,19 +31,20 @@ struct TestBox {
   Mesh mesh;
   Model model;
   TestBox(const vec3& low, const vec3& high);
-  ~TestBox();
+  ~TestBox() { model.Release(), mesh.Clear(); }
 };
 
 // No key or button held now or in the previous frame, no wheel step.
 void ResetInput();
-
 constexpr float kDt = 0.02f;
 
-// Character tests start and end with no input, a frame time of kDt, view
-// angles 0 and no trees.
+// Character tests start and end with no input, a frame time of kDt, view angles 0, no trees.
 class CharacterTest : public testing::Test {
  protected:
   void SetUp() override { Clean(); }
   void TearDown() override { Clean(); }
-  static void Clean();
+  static void Clean() {
+    ResetInput();
+    g_timer.frameTime = kDt, g_view = vec3(), g_trees = nullptr, g_treeCount = 0;
+  }
 };

@@ -1,8 +1,8 @@
 #include "support/test_support.h"
 
+#include <GL/gl.h>
 #include <png.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,41 +10,43 @@
 #include <fstream>
 
 #include "core/log.h"
+#include "gl/extensions.h"
+#include "platform/window.h"
+#include "storage/archive_writer.h"
 #include "storage/core.h"
 #include "support/byte_builder.h"
+#include "support/content_archive.h"
+#include "support/gl_context.h"
+
+namespace fs = std::filesystem;
 
 TempDir::TempDir(bool enter) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qhtest-XXXXXX").string();
+  std::string pattern = (fs::temp_directory_path() / "qhtest-XXXXXX").string();
   if (char* made = mkdtemp(&pattern[0])) path_ = made;
-  if (enter) {
-    previous_ = std::filesystem::current_path().string();
-    std::filesystem::current_path(path_);
-  }
+  if (enter) previous_ = fs::current_path().string(), fs::current_path(path_);
 }
 
 TempDir::~TempDir() {
-  if (!previous_.empty()) std::filesystem::current_path(previous_);
+  if (!previous_.empty()) fs::current_path(previous_);
   std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  if (!path_.empty()) fs::remove_all(path_, ec);
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
-  const std::filesystem::path p = File(name);
-  std::filesystem::create_directories(p.parent_path());
+  const fs::path p = File(name);
+  fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << content;
 }
 
-namespace {
-void Collect(int, const char* line, void* user) {
-  std::string text = line;
-  const size_t at = text.find("::");
-  if (at != std::string::npos) text = text.substr(at + 2);
-  static_cast<LogCapture*>(user)->lines.push_back(text);
-}
-}  // namespace
-
 LogCapture::LogCapture() {
-  g_log.SetSink(Collect, this);
+  g_log.SetSink(
+      [](int, const char* line, void* user) {
+        const std::string text = line;
+        const size_t at = text.find("::");
+        static_cast<LogCapture*>(user)->lines.push_back(
+            at == std::string::npos ? text : text.substr(at + 2));
+      },
+      this);
 }
 LogCapture::~LogCapture() {
   g_log.SetSink(nullptr, nullptr);
@@ -58,8 +60,7 @@ bool LogCapture::Contains(const std::string& text) const {
 
 ScratchDir::ScratchDir() : previousArchive_(CoreArchivePath()) {
   // One entry nobody asks for: an archive without entries is itself reported.
-  const uint8_t placeholder[] = {'E', 1, 0, 0, 0, '-', 0, 0, 0, 0};
-  Write("brookfield.core", placeholder, sizeof placeholder);
+  WriteWholeFile("brookfield.core", {'E', 1, 0, 0, 0, '-', 0, 0, 0, 0});
   CoreSetArchivePath("brookfield.core");
 }
 
@@ -68,10 +69,8 @@ ScratchDir::~ScratchDir() {
 }
 
 bool ScratchDir::Write(const char* name, const void* data, size_t size) const {
-  FILE* f = std::fopen(name, "wb");
-  if (!f) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  return WriteWholeFile(name, std::vector<uint8_t>(p, p + size));
 }
 
 std::vector<std::string> ReadLines(const std::string& path) {
@@ -85,9 +84,8 @@ int RunCommand(const std::string& command, std::string* out) {
   FILE* p = popen(command.c_str(), "r");
   if (!p) return -1;
   char buffer[4096];
-  size_t got;
   std::string text;
-  while ((got = std::fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, got);
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, got);
   const int status = pclose(p);
   if (out) *out = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -115,8 +113,35 @@ std::vector<uint8_t> TestWav(float seconds) {
   const uint32_t samples = static_cast<uint32_t>(seconds * 8000);
   ByteBuilder b;
   b.Text("RIFF").U32(36 + samples).Text("WAVEfmt ").U32(16);
-  b.U16(1).U16(1).U32(8000).U32(8000).U16(1).U16(8);  // PCM, mono, 8000 Hz, 8 bits
-  b.Text("data").U32(samples);
+  b.U16(1).U16(1).U32(8000).U32(8000).U16(1).U16(8).Text("data").U32(samples);  // PCM, mono, 8 bits
   for (uint32_t i = 0; i < samples; ++i) b.U8(i % 20 < 10 ? 148 : 108);
   return b.bytes;
+}
+
+std::string BuiltArchivePath() {
+  return BinaryPath("run/brookfield.core");
+}
+
+const std::vector<ArchiveEntry>& BuiltEntries() {
+  static const std::vector<ArchiveEntry> entries = [] {
+    std::vector<ArchiveEntry> out;
+    std::vector<uint8_t> image;
+    std::string error;
+    if (!ReadWholeFile(BuiltArchivePath(), &image) || !ReadArchive(image, &out, &error))
+      out.clear();
+    return out;
+  }();
+  return entries;
+}
+
+bool EnsureGlContext() {
+  static const bool ready =
+      PlatformInitVideo() && PlatformCreateWindow("qh tests", 64, 64, false, false);
+  return ready;
+}
+
+bool EnsureGlslContext() {
+  if (!EnsureGlContext()) return false;
+  InitExtensions(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)));
+  return InitGLSL();
 }
