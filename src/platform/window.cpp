@@ -164,7 +164,10 @@ void PlatformShowCursor(bool show) {
 }
 
 void PlatformGetCursorPos(int* x, int* y) {
-  if (!g_virtualCursor) SDL_GetMouseState(&g_cursorX, &g_cursorY);
+  // Until the pointer is over the window SDL's position is stale ((0, 0)
+  // before the first motion, even after a warp): the last one set stands.
+  if (!g_virtualCursor && SDL_GetMouseFocus() == g_window)
+    SDL_GetMouseState(&g_cursorX, &g_cursorY);
   *x = g_cursorX;
   *y = g_cursorY;
 }

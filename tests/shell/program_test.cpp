@@ -115,7 +115,9 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
   EXPECT_EQ(log.substr(log.size() - 19), "::MM::Unload End()\n");
   // A clean 30-frame run ends without a sanitizer report, and the cursor starts
   // at the centre: frame 0 has no mouse-look turn.
-  ASSERT_EQ(Play("--frames 30 --fixed-dt 0.016 --trace c.jsonl", &out, "", true), 0) << out;
+  ASSERT_EQ(
+      Play("--frames 30 --fixed-dt 0.016 --script none.script --trace c.jsonl", &out, "", true), 0)
+      << out;
   EXPECT_TRUE(out.find("Sanitizer") == out.npos && out.find("runtime error") == out.npos) << out;
   const std::string first = ReadLines("c.jsonl").at(0);
   const size_t angles = first.find("\"angles\":[", first.find("\"camera\":"));
