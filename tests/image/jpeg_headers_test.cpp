@@ -19,8 +19,7 @@ Bytes Colour420(int width = 32, int height = 32) {
   return EncodeJpeg(TestPicture(width, height, 3), width, height, options);
 }
 
-// Offset of the FF byte of the first segment with marker `m` up to the
-// scan, or 0.
+// Offset of the FF byte of the first segment with marker `m` up to the scan, or 0.
 size_t Segment(const Bytes& jpeg, uint8_t m) {
   for (size_t i = 2; i + 3 < jpeg.size() && jpeg[i] == 0xFF;
        i += 2 + (jpeg[i + 2] << 8 | jpeg[i + 3])) {
@@ -31,7 +30,7 @@ size_t Segment(const Bytes& jpeg, uint8_t m) {
 }
 
 // The payload byte `at` of the first segment with marker m.
-uint8_t& Field(Bytes& jpeg, uint8_t m, size_t at) {
+uint8_t& Field(Bytes& jpeg, uint8_t m, int at) {
   return jpeg[Segment(jpeg, m) + 4 + at];
 }
 
@@ -43,15 +42,13 @@ std::string Refusal(const Bytes& jpeg) {
 }
 }  // namespace
 
-// Frame header payload: precision, height (1), width (3), count (5), then per
-// component id, sampling (7 + 3c), quantisation table (8 + 3c). Scan header:
-// count (0), then per component id (1 + 2c) and table byte (2 + 2c). Sampling
-// 0x02 has h = 0, 0x20 v = 0; libjpeg defines Huffman and quantisation tables
-// 0 and 1 only.
+// Frame header payload: precision, height (1), width (3), count (5), then per component id,
+// sampling (7 + 3c), table (8 + 3c); -3 is the marker itself. Scan header: count (0), then
+// per component id (1 + 2c), tables (2 + 2c). libjpeg defines tables 0 and 1 only.
 TEST(JpegHeaders, FieldsOutOfRangeAreRefused) {
   const struct {
     uint8_t marker;
-    size_t at;
+    int at;
     uint8_t value;
     const char* reason;
   } kCases[] = {{0xC0, 7, 0x02, "sampling factor not 1 to 4"},
@@ -67,7 +64,9 @@ TEST(JpegHeaders, FieldsOutOfRangeAreRefused) {
                 {0xDA, 3, 9, "scan names an unknown component"},
                 {0xDA, 2, 0x22, "scan uses a table that was never defined"},
                 {0xC0, 8, 3, "scan uses a table that was never defined"},
-                {0xDA, 2, 0x50, "Huffman table index above 3"}};
+                {0xDA, 2, 0x50, "Huffman table index above 3"},
+                {0xDA, 3, 1, "scan names an unknown component"},  // component 1 twice
+                {0xC0, -3, 0xE5, "scan before the frame header"}};
   for (const auto& c : kCases) {
     Bytes jpeg = Colour420();
     Field(jpeg, c.marker, c.at) = c.value;
@@ -77,12 +76,6 @@ TEST(JpegHeaders, FieldsOutOfRangeAreRefused) {
   Field(jpeg, 0xC0, 7) = 0x32;  // chroma 2 x 2 under 3 x 2
   Field(jpeg, 0xC0, 10) = 0x22;
   EXPECT_EQ(Refusal(jpeg), "sampling factors don't divide those of component 0");
-  jpeg = Colour420();
-  Field(jpeg, 0xDA, 3) = Field(jpeg, 0xDA, 1);  // one component twice
-  EXPECT_EQ(Refusal(jpeg), "scan names an unknown component");
-  jpeg = Colour420();
-  jpeg[Segment(jpeg, 0xC0) + 1] = 0xE5;  // the frame header becomes application data
-  EXPECT_EQ(Refusal(jpeg), "scan before the frame header");
 }
 
 TEST(JpegHeaders, ZeroAndHugeSidesAndComponentCountsOtherThanOneToThreeAreRefused) {
@@ -107,8 +100,7 @@ TEST(JpegHeaders, ZeroAndHugeSidesAndComponentCountsOtherThanOneToThreeAreRefuse
   cmyk.components = 4;
   EXPECT_EQ(Refusal(EncodeJpeg(TestPicture(16, 16, 4), 16, 16, cmyk)),
             "component count not 1 to 3");
-  // A frame header with no components at all (length 8).
-  Bytes jpeg = Colour420();
+  Bytes jpeg = Colour420();  // a frame header with no components at all (length 8)
   const size_t sof = Segment(jpeg, 0xC0);
   jpeg.erase(jpeg.begin() + sof, jpeg.begin() + sof + 2 + (jpeg[sof + 2] << 8 | jpeg[sof + 3]));
   jpeg.insert(jpeg.begin() + sof, {0xFF, 0xC0, 0, 8, 8, 0, 16, 0, 16, 0});
@@ -155,12 +147,11 @@ TEST(JpegHeaders, SixteenBitQuantisationTablesDecodeTheSameAndDamagedScansNeverF
   jpeg[dqt + 3] = (jpeg.size() - dqt - 2) & 0xFF;
   jpeg.insert(jpeg.end(), original.begin() + dqt + 2 + length, original.end());
   auto a = std::make_unique<JpegDecoder>(), b = std::make_unique<JpegDecoder>();
-  ASSERT_TRUE(DecodeJpeg(*a, original.data(), original.size()));
-  ASSERT_TRUE(DecodeJpeg(*b, jpeg.data(), jpeg.size()));
+  ASSERT_TRUE(DecodeJpeg(*a, original.data(), original.size()) &&
+              DecodeJpeg(*b, jpeg.data(), jpeg.size()));
   EXPECT_EQ(std::memcmp(a->quant, b->quant, sizeof a->quant), 0);
   EXPECT_EQ(std::memcmp(a->pixels.get(), b->pixels.get(), 32 * 32 * 4), 0);
-  // Flipped bits in the entropy data: the decode keeps going or stops early,
-  // but always returns a full picture.
+  // Flipped bits in the entropy data: always a full picture.
   const Bytes small = Colour420(40, 24);
   const size_t scan = Segment(small, 0xDA);
   for (int seed = 1; seed < 40; ++seed) {
