@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 namespace {
@@ -14,16 +15,14 @@ struct Layout {
 }  // namespace
 
 TEST(GlyphLayout, TextureSizeGrowsWidthFirstAndCodesOutsideTheAtlasLoseTheirWidth) {
-  const int kSizes[][3] = {
-      {0, 32, 32}, {1024, 32, 32}, {1025, 64, 32}, {5000, 128, 64}, {8193, 128, 128}};
   int w = 0, h = 0;
-  for (const auto& s : kSizes) {
+  for (const auto& s :
+       {std::array{0, 32, 32}, {1024, 32, 32}, {1025, 64, 32}, {5000, 128, 64}, {8193, 128, 128}}) {
     ChooseTextureSize(s[0], &w, &h);
-    EXPECT_TRUE(w == s[1] && h == s[2]) << s[0] << ": " << w << "x" << h;
+    EXPECT_TRUE(w == s[1] && h == s[2]) << s[0];
   }
   w = h = 32;
-  const std::pair<int, int> kSteps[] = {{64, 32}, {64, 64}, {128, 64}};
-  for (const auto& step : kSteps) {
+  for (const auto& step : {std::pair(64, 32), std::pair(64, 64), std::pair(128, 64)}) {
     GrowTextureSize(&w, &h);
     EXPECT_EQ(std::pair(w, h), step);
   }
@@ -53,7 +52,6 @@ TEST(GlyphLayout, RowsBreakBeforeAGlyphThatReachesTheEdgeAndTexturesFlipVertical
   const int kCells[][3] = {{'A', 0, 0}, {'B', 11, 0}, {'C', 0, 8},
                            {'D', 6, 8}, {'E', 0, 16}, {'F', 0, 24}};
   for (const auto& e : kCells) EXPECT_TRUE(l.x[e[0]] == e[1] && l.y[e[0]] == e[2]) << char(e[0]);
-  // The top row of the bitmap is the top of the texture.
   const GlyphRect& a = l.rects['A'];
   EXPECT_TRUE(a.width == 10 && a.u0 == 0 && a.u1 == 10.0f / 32 && a.v0 == 1 && a.v1 == 0.75f);
   EXPECT_TRUE(l.rects['E'].u1 == 20.0f / 32 && l.rects['E'].v0 == 0.5f && l.rects['E'].v1 == 0.25f);
@@ -66,11 +64,9 @@ TEST(GlyphLayout, TheAtlasGrowsWhenRowEndsPushCellsOffAndCellsStayInsideAndApart
   int w = 0, h = 0;
   ChooseTextureSize(area, &w, &h);
   ASSERT_TRUE(w == 64 && h == 64);
-  // Two 21-pixel glyphs per 64-pixel row need 81 rows.
-  EXPECT_FALSE(LayoutGlyphs(l.widths, 1, 64, 64, l.rects, l.x, l.y));
+  EXPECT_FALSE(LayoutGlyphs(l.widths, 1, 64, 64, l.rects, l.x, l.y));  // two a row: 81 rows
   FitAtlas(l.widths, 1, area, &w, &h, l.rects, l.x, l.y);
   EXPECT_TRUE(w == 128 && h == 64);
-
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
     Layout r;

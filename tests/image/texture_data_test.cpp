@@ -2,24 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 TEST(TextureData, TheFilterTableMipmapsAboveIndexThreeAndFallsBackToEntryZero) {
-  for (uint32_t i = 0; i < kTexFilterCount; ++i) {
-    const uint32_t min = kTexFilters[i].min;
-    EXPECT_EQ(min == kGlNearestMipmapNearest || min == kGlLinearMipmapNearest ||
-                  min == kGlNearestMipmapLinear || min == kGlLinearMipmapLinear,
-              i > 3)
-        << i;
-    EXPECT_EQ(TexFilterUsesMipmaps(i), i > 3) << i;
-    EXPECT_EQ(&TexFilterAt(i), &kTexFilters[i]);
+  const uint32_t kMipmapped[] = {kGlNearestMipmapNearest, kGlLinearMipmapNearest,
+                                 kGlNearestMipmapLinear, kGlLinearMipmapLinear};
+  for (uint32_t i = 0; i < kTexFilterCount + 2; ++i) {
+    const uint32_t min = kTexFilters[i < kTexFilterCount ? i : 0].min;
+    EXPECT_EQ(std::count(kMipmapped, kMipmapped + 4, min) == 1, TexFilterUsesMipmaps(i)) << i;
+    EXPECT_EQ(TexFilterUsesMipmaps(i), i > 3 && i < kTexFilterCount) << i;
+    EXPECT_EQ(&TexFilterAt(i), &kTexFilters[i < kTexFilterCount ? i : 0]);
   }
+  EXPECT_TRUE(kTexFilterCount == 11 && kTexFilters[10].min == kGlLinearMipmapLinear);
   EXPECT_TRUE(kTexFilters[1].mag == kGlLinear && kTexFilters[1].min == kGlNearest);
-  EXPECT_EQ(kTexFilters[10].min, kGlLinearMipmapLinear);
-  // Past the table: entry 0, never a read beyond it.
-  EXPECT_EQ(&TexFilterAt(11), &kTexFilters[0]);
-  EXPECT_EQ(&TexFilterAt(0xFFFFFFFF), &kTexFilters[0]);
-  EXPECT_FALSE(TexFilterUsesMipmaps(11));
+  EXPECT_EQ(&TexFilterAt(0xFFFFFFFF), &kTexFilters[0]);  // never a read beyond the table
+  uint8_t pixels[kCheckerSize * kCheckerSize * 3];       // the checkerboard alternates from white
+  BuildCheckerBoard(pixels);
+  for (int i = 0; i < kCheckerSize * kCheckerSize * 3; ++i)
+    ASSERT_EQ(pixels[i], (i / 3 % kCheckerSize + i / 3 / kCheckerSize) % 2 ? 0 : 255) << i;
 }
 
 TEST(TextureData, HalvingAveragesTwoByTwoRoundingDownThenAlongTheRemainingSide) {
@@ -51,11 +52,4 @@ TEST(TextureData, HalvingAveragesTwoByTwoRoundingDownThenAlongTheRemainingSide) 
   int levels = 1;
   for (w = h = 64; HalveImage(square.data(), w, h, 4); ++levels) EXPECT_EQ(w, h);
   EXPECT_TRUE(levels == 7 && square[0] == 200);
-}
-
-TEST(TextureData, TheCheckerBoardAlternatesStartingWhite) {
-  uint8_t pixels[kCheckerSize * kCheckerSize * 3];
-  BuildCheckerBoard(pixels);
-  for (int i = 0; i < kCheckerSize * kCheckerSize * 3; ++i)
-    ASSERT_EQ(pixels[i], (i / 3 % kCheckerSize + i / 3 / kCheckerSize) % 2 ? 0 : 255) << i;
 }
