@@ -13,8 +13,7 @@ struct FedVertex {
   float alpha;  // of the vertex colour
 };
 
-// The polygons `draw` produces, each as its vertices, under an orthographic
-// view down the z axis of x 0..64, y -32..32, z -100..100.
+// The polygons `draw` produces under an orthographic view of x 0..64, y -32..32, z -100..100.
 template <class F>
 std::vector<std::vector<FedVertex>> FeedbackPolygons(F draw) {
   glViewport(0, 0, 64, 64);
@@ -39,14 +38,8 @@ std::vector<std::vector<FedVertex>> FeedbackPolygons(F draw) {
   return out;
 }
 
-// Twice the signed area of a triangle seen from +z: positive when counter-clockwise.
-inline float Turn(const std::vector<FedVertex>& t) {
-  const vec3 a = t[1].p - t[0].p, b = t[2].p - t[0].p;
-  return a.x * b.y - a.y * b.x;
-}
-
-// Every vertex of `polygons` is one of `expected` (the position, and the alpha
-// unless negative there) and every expected one is drawn.
+// Every vertex drawn is one of `expected` (position, and alpha unless negative) and each
+// expected one is drawn.
 inline void ExpectVertices(const std::vector<std::vector<FedVertex>>& polygons,
                            const std::vector<FedVertex>& expected) {
   std::vector<bool> seen(expected.size());
@@ -60,4 +53,16 @@ inline void ExpectVertices(const std::vector<std::vector<FedVertex>>& polygons,
       EXPECT_TRUE(found) << v.p.x << "," << v.p.y << "," << v.p.z << " alpha " << v.alpha;
     }
   for (size_t e = 0; e < expected.size(); ++e) EXPECT_TRUE(seen[e]) << "vertex " << e;
+}
+
+// `draw` makes one strip of the expected vertices, turning counter-clockwise seen from +z.
+template <class F>
+void ExpectStrip(F draw, const std::vector<FedVertex>& expected) {
+  const auto triangles = FeedbackPolygons(draw);
+  ASSERT_EQ(triangles.size(), expected.size() - 2);
+  for (const auto& t : triangles) {
+    const vec3 a = t[1].p - t[0].p, b = t[2].p - t[0].p;
+    EXPECT_GT(a.x * b.y - a.y * b.x, 0.0f);
+  }
+  ExpectVertices(triangles, expected);
 }

@@ -1,6 +1,5 @@
-// The frame render on the small world, drawn into the test window and read
-// back: what the sky, the cloud, a character and the keys add to the
-// picture, and the state a frame leaves.
+// The frame on the small world, read back: what the sky, the cloud, a character and the keys
+// add to the picture, and the state a frame leaves.
 #include "render/frame.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,8 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -90,9 +91,8 @@ class FrameTest : public testing::Test {
     return out;
   }
   static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
+    return std::inner_product(a.begin(), a.end(), b.begin(), 0, std::plus<>(),
+                              std::not_equal_to<>());
   }
   TempDir dir_{true};
   LogCapture log_;
@@ -113,7 +113,6 @@ TEST_F(FrameTest, SkyFillsTheViewWithTheSunDiscStraightAheadAndTheLightFollowsIt
   EXPECT_TRUE(sun >= 27 && sun <= 37) << sun;  // radius 0.06 at unit distance: 32 pixels
   // Turning away from the sun: sky everywhere, no disc.
   for (uint32_t p : Frame(vec3(0, 0, 3000), vec3(0, -60, 180))) ASSERT_NE(p, kSun);
-
   // The light is the sun's direction of the previous frame, in eye space.
   ExpectNear(g_lightDir, vec3(0.5f, 0, 0.8660254f), 1e-6f);
   Frame(vec3(0, 0, 50), vec3(10, 20, 30));
@@ -134,14 +133,11 @@ TEST_F(FrameTest, HoldingOHidesTheCloudAndPressingLTogglesItsAnimation) {
   EXPECT_GT(Differing(cloud, hidden), 500);
   EXPECT_EQ(Differing(hidden, Frame(at, angles)), 0);  // not even the outline
   g_keys['o'] = 0;
-
   // "l" toggles the cloud's animation when pressed, not while held.
-  const int kKeys[] = {1, 1, 0, 1};
-  const bool kAnimates[] = {false, false, false, true};
-  for (int i = 0; i < 4; ++i) {
-    g_keys['l'] = kKeys[i];
+  for (int i = 0; i < 4; ++i) {  // held, held, released, pressed
+    g_keys['l'] = i != 2;
     Frame(at, angles);
-    EXPECT_EQ(g_cloud.animate, kAnimates[i]) << i;
+    EXPECT_EQ(g_cloud.animate, i == 3) << i;
   }
 }
 
@@ -163,7 +159,6 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   p.body.UpdateMatrix();
   p.lookTarget = vec3();  // the camera
   auto draw = [&p] { return Picture([&p] { CameraLoadMatrices(g_camera), p.Draw(); }); };
-
   // The eyes gaze at the camera and change pixels only in the middle of the face.
   const std::vector<uint32_t> with = draw();
   const int left = p.leftEyeBone, right = p.rightEyeBone;
@@ -174,7 +169,6 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
     EXPECT_TRUE(with[i] == without[i] || std::abs(i % kSize - 32) + std::abs(i / kSize - 32) < 24)
         << i;
   p.leftEyeBone = left, p.rightEyeBone = right;
-
   // The outline, a tenth of a unit wide, in colour 3 unless "o" is held.
   const vec3 c = p.colors[3] * 255;
   const uint32_t outline = std::lround(c.x) << 16 | std::lround(c.y) << 8 | std::lround(c.z);

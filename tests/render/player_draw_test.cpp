@@ -1,6 +1,5 @@
-// A character's part of the frame: which clips feed the trail, and the body
-// posed only when in view while the trail always follows (the pictures are
-// in frame_test.cpp).
+// A character's part of the frame: which clips feed the trail, the body posed only in view
+// while the trail always follows.
 #include <gtest/gtest.h>
 
 #include "core/timer.h"
@@ -23,7 +22,6 @@ TEST_F(CharacterTest, OnlyRunningAndFastMovementFeedTheTrailAndTheBodyIsPosedOnl
   }
   p.body.curAnim = p.body.animCount;  // no clip current
   EXPECT_FALSE(p.TrailFed());
-
   ASSERT_TRUE(EnsureGlContext());
   g_manager.init();
   p.trail.Init(&p.body, 20, 3);
@@ -41,9 +39,8 @@ TEST_F(CharacterTest, OnlyRunningAndFastMovementFeedTheTrailAndTheBodyIsPosedOnl
   EXPECT_EQ(p.Clip(p.clipStand)->weight, 0);
   EXPECT_FLOAT_EQ(p.blinkTimer, 0.5f);  // the eyes were drawn
   EXPECT_EQ(p.trail.fade(0), 0);        // walking doesn't feed the trail
-  // Behind the camera: nothing drawn, the clock and the blink stand still,
-  // but the trail follows the running body (the idle ribbon was due to
-  // shift: the new point has moved on by one).
+  // Behind the camera: nothing drawn, the clock and the blink stand still, but the trail
+  // follows the running body (the idle ribbon was due to shift: the new point moved on).
   p.SetClip(p.clipRun);
   p.body.position = vec3(-20, 0, 0);
   p.body.UpdateMatrix();
