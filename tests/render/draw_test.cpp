@@ -10,7 +10,6 @@
 #include "game/spline.h"
 #include "game/trail.h"
 #include "geometry/model.h"
-#include "math/vec3.h"
 #include "render/frame.h"
 #include "render/trail_draw.h"
 #include "resources/manager.h"
@@ -88,8 +87,7 @@ std::vector<vec3> Marked(const TestBox& box) {
   return out;
 }
 
-// One strand of n points hanging straight out along +X from the body's
-// origin, one unit apart, on no bone.
+// One strand of n points one unit apart along +X from the body's origin, on no bone.
 void Straight(CSpline& s, Model& body, int n) {
   body.Reset();
   s.Clear();
@@ -117,8 +115,7 @@ TEST(ModelDraw, CullsByTheFrameFrustumDrawsTheSharedGroupsAndFallsBackToTheCheck
   for (uint16_t g = 0; g < 3; ++g) m.groupTex[g] = 0, m.groupTris[g] = 4;
   manager.RegisterModel(&model);
   model.Assign(&m);
-  // A camera at the origin looking along +X (eye space looks down -Z);
-  // 100 units ahead is drawn, 100 behind is culled.
+  // A camera at the origin looking along +X: 100 units ahead is drawn, 100 behind culled.
   mat4 projection;
   projection.perspective(60, 64, 64, 0.1f, 5000);
   const float v[16] = {0, 0, -1, 0, -1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1};
@@ -138,8 +135,7 @@ TEST(ModelDraw, CullsByTheFrameFrustumDrawsTheSharedGroupsAndFallsBackToTheCheck
     EXPECT_EQ(FeedbackPolygons([&] { manager.DrawModel(&model, false, false); }).size(),
               4u * groups);
   }
-  // A name never loaded or past the registered range binds the checkerboard;
-  // a name the cache holds is not bound again.
+  // A name never loaded or past the range binds the checkerboard; a cached one isn't rebound.
   const uint32_t checker = manager.textures[0].glId;
   for (uint32_t name : {0u, 4000u, 1u}) {
     model.texId[0] = name;
@@ -155,12 +151,11 @@ TEST(ModelDraw, CullsByTheFrameFrustumDrawsTheSharedGroupsAndFallsBackToTheCheck
   manager.Unload();
 }
 
-TEST(Outline, AClosedMeshIsOutlinedAlongItsContourSeenFromTheEyeInModelSpace) {
+TEST(Outline, TheContourSeenFromTheEyeInModelSpaceIsPushedOutAlongTheNormalsInWorldSpace) {
   LogCapture log;  // keeps the generators' lines out of the test output
   TestBox cube(vec3(), vec3(1, 1, 1));
   cube.mesh.BuildEdges();
-  // Seen from +X only the +X side faces the eye: the other ten triangles
-  // are selected and the contour is the border of the +X side.
+  // Seen from +X the other ten triangles are selected; the contour borders the +X side.
   cube.model.Silhouette(vec3(100, 0.5f, 0.5f));
   EXPECT_EQ(cube.mesh.frontCount, 10u);
   ASSERT_EQ(Marked(cube).size(), 4u);
@@ -176,28 +171,25 @@ TEST(Outline, AClosedMeshIsOutlinedAlongItsContourSeenFromTheEyeInModelSpace) {
   bare.mesh.frontCount = 7;
   bare.model.Silhouette(vec3(100, 0, 0));
   EXPECT_EQ(bare.mesh.frontCount, 0u);
-}
-
-TEST(Outline, QuadsArePushedOutAlongTheNormalsInWorldSpace) {
+  // Outline quads are pushed out along the normals in world space.
   ASSERT_TRUE(EnsureGlContext());
-  LogCapture log;
-  TestBox cube(vec3(), vec3(10, 10, 10));
-  cube.mesh.BuildEdges();
-  cube.model.position = vec3(20, 0, 0);
-  cube.model.UpdateMatrix();
-  cube.model.Silhouette(vec3(25, 5, 1000));  // from above: the top side's border
+  TestBox big(vec3(), vec3(10, 10, 10));
+  big.mesh.BuildEdges();
+  big.model.position = vec3(20, 0, 0);
+  big.model.UpdateMatrix();
+  big.model.Silhouette(vec3(25, 5, 1000));  // from above: the top side's border
   std::vector<FedVertex> expected;
-  for (uint32_t k = 0; k < cube.mesh.edgeCount; ++k)
-    for (int end = 0; end < 2 && cube.mesh.edgeFlags[k] == 0; ++end)
+  for (uint32_t k = 0; k < big.mesh.edgeCount; ++k)
+    for (int end = 0; end < 2 && big.mesh.edgeFlags[k] == 0; ++end)
       for (float width : {0.0f, 2.0f}) {
-        const uint32_t v = cube.mesh.edges[2 * k + end];
+        const uint32_t v = big.mesh.edges[2 * k + end];
         expected.push_back(
-            {cube.model.world.transformPoint(cube.model.verts[v] + cube.model.normals[v] * width),
+            {big.model.world.transformPoint(big.model.verts[v] + big.model.normals[v] * width),
              -1});
       }
   ASSERT_EQ(expected.size(), 16u);
   glEnable(GL_LIGHTING);
-  ExpectVertices(FeedbackPolygons([&] { cube.model.DrawOutline(2); }), expected);
+  ExpectVertices(FeedbackPolygons([&] { big.model.DrawOutline(2); }), expected);
   EXPECT_TRUE(!glIsEnabled(GL_LIGHTING) && glIsEnabled(GL_CULL_FACE));
 }
 
@@ -217,10 +209,8 @@ TEST(StrandSimulation, RootRigidZeroTimeZeroLengthAndThePullAlongTheStrand) {
   for (int k = 0; k < 4; ++k) s.segLen[0][k] = 0;
   s.Simulate(0.02f, true);
   for (int k = 0; k < 4; ++k) EXPECT_TRUE(std::isfinite(s.world[0][k].z));
-
   Straight(s, body, 5);
-  // From rest only the pull acts: -50 (4 - r) with r = 2/3, 1/3, 0 from the
-  // root's end to the tip, times 10 dt.
+  // From rest only the pull acts: -50 (4 - r), r = 2/3, 1/3, 0 from root to tip, times 10 dt.
   s.Simulate(0.01f, true);
   for (int k = 2; k < 5; ++k) EXPECT_NEAR(s.aux2[0][k].z, -5 * (4 - (4 - k) / 3.0f), 1e-4f) << k;
   for (int step = 0; step < 60; ++step) s.Simulate(1.0f / 60, true);
@@ -238,8 +228,7 @@ TEST(StrandDrawing, StripsFaceTheEyeAndTaperFromRootToTipUnlessTheWidthIsConstan
   s.color[0] = vec3(1, 0, 0);
   for (bool constant : {false, true}) {
     s.style = constant;
-    // Seen from the origin below, the side is +y: each pair is (+h, -h) and
-    // the strip turns counter-clockwise seen from +z.
+    // Seen from the origin below, the side is +y: each pair is (+h, -h).
     std::vector<FedVertex> expected;
     for (int i = 0; i < n; ++i) {
       const float a = 1 - std::max(i, 1) / float(n), b = 1 - (i + 1) / float(n);
@@ -255,7 +244,7 @@ TEST(StrandDrawing, StripsFaceTheEyeAndTaperFromRootToTipUnlessTheWidthIsConstan
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE) && glIsEnabled(GL_TEXTURE_2D));
 }
 
-TEST(Trail, FedEveryFrameItFollowsTheBodyAndAdvancesInSteps) {
+TEST(Trail, FedEveryFrameItFollowsTheBodyAdvancesInStepsAndItsRibbonFacesTheEye) {
   Model body;
   body.Reset();
   Trail trail;
@@ -276,20 +265,14 @@ TEST(Trail, FedEveryFrameItFollowsTheBodyAndAdvancesInSteps) {
   // ribbon for a quarter second: about four shifts a second.
   EXPECT_TRUE(shifts >= 7 && shifts <= 9) << shifts;
   EXPECT_GT(trail.fade(5), 0.0f);
-}
-
-TEST(Trail, TheRibbonFacesTheEyeHalfARadiusWideAndFadesAlongSkippingNegativeFades) {
+  // The ribbon faces the eye, half a radius wide, fading along and skipping negative fades.
   ASSERT_TRUE(EnsureGlContext());
-  Model body;
-  body.Reset();
   body.radius = 4;
-  Trail trail;
   trail.Init(&body, 4, 3);
   CSpline& s = trail.spline;
   const float fades[4] = {1, 0.5f, -1, 0.8f};
   for (int i = 0; i < 4; ++i) s.world[0][i] = vec3(10.0f + 10 * i, 0, 5), s.aux1[0][i].x = fades[i];
-  // Seen from the origin below the ribbon, the side is +y: each pair is
-  // (y = +2, y = -2), so the strip turns counter-clockwise seen from +z.
+  // Seen from the origin below the ribbon, each pair is (y = +2, y = -2).
   std::vector<FedVertex> expected;
   for (int i = 0; i < 4; ++i) {
     if (fades[i] < 0) continue;

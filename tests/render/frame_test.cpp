@@ -1,5 +1,6 @@
 // The frame on the small world, read back: what the sky, the cloud, a character and the keys
-// add to the picture, and the state a frame leaves.
+// add to the picture, and the state a frame leaves. A character's part of the frame: which
+// clips feed the trail, the body posed only in view while the trail always follows.
 #include "render/frame.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@
 #include "storage/core.h"
 #include "support/gl_context.h"
 #include "support/small_world.h"
+#include "support/test_character.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 
@@ -180,4 +182,46 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   g_keys['o'] = 1;
   picture = draw();
   EXPECT_EQ(std::count(picture.begin(), picture.end(), outline), 0);
+}
+
+TEST_F(CharacterTest, OnlyRunningAndFastMovementFeedTheTrailAndTheBodyIsPosedOnlyInView) {
+  TestCrew crew(1);
+  SPlayer& p = crew.players[0];
+  for (int clip : {p.clipFlyFast, p.clipRun, p.clipJumpAirFast, p.clipStand, p.clipWalk,
+                   p.clipJumpAir, p.clipLand, p.clipFly, p.clipTurnLeft, p.clipTurnRight}) {
+    p.SetClip(clip);
+    EXPECT_EQ(p.TrailFed(), clip == p.clipFlyFast || clip == p.clipRun || clip == p.clipJumpAirFast)
+        << p.ClipName();
+  }
+  p.body.curAnim = p.body.animCount;  // no clip current
+  EXPECT_FALSE(p.TrailFed());
+  ASSERT_TRUE(EnsureGlContext());
+  g_manager.init();
+  p.trail.Init(&p.body, 20, 3);
+  p.SetClip(p.clipWalk);
+  p.body.position = vec3(20, 0, 0);
+  p.body.UpdateMatrix();
+  g_camera = Camera();  // at the origin looking along +x
+  SetUpCamera(64, 64);
+  extractFrustum(g_camera.proj, g_camera.view, g_frustum);
+  g_timer.frameTime = 0.1f;
+  CAnim& walk = *p.Clip(p.clipWalk);
+  p.Draw();
+  EXPECT_FLOAT_EQ(walk.weight, 0.7f);  // driven at full weight, then faded by one pose
+  EXPECT_FLOAT_EQ(walk.time, 1 + walk.speed * 0.1f);
+  EXPECT_EQ(p.Clip(p.clipStand)->weight, 0);
+  EXPECT_FLOAT_EQ(p.blinkTimer, 0.5f);  // the eyes were drawn
+  EXPECT_EQ(p.trail.fade(0), 0);        // walking doesn't feed the trail
+  // Behind the camera: nothing drawn, the clock and the blink stand still, but the trail
+  // follows the running body (the idle ribbon was due to shift: the new point moved on).
+  p.SetClip(p.clipRun);
+  p.body.position = vec3(-20, 0, 0);
+  p.body.UpdateMatrix();
+  const float time = p.Clip(p.clipRun)->time;
+  p.Draw();
+  EXPECT_EQ(p.Clip(p.clipRun)->time, time);
+  EXPECT_FLOAT_EQ(p.blinkTimer, 0.5f);
+  EXPECT_EQ(p.trail.fade(1), 1.0f);
+  EXPECT_EQ(p.trail.spline.world[0][1], p.body.worldCenter);
+  g_manager.Unload();
 }
