@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -54,10 +55,8 @@ uint8_t& Field(Bytes& jpeg, uint8_t m, int at) {
 }
 }  // namespace
 
-// Our decode (bottom row first) against libjpeg's (top row first): alpha 255, grey as equal
-// RGB; we truncate where libjpeg rounds, so samples differ by a few levels. Cases: samplings,
-// sizes not a multiple of the MCU, grey, one component with sampling factors (a
-// non-interleaved scan: 20 wide is where 8x8 and 16x16 MCUs differ), restarts in MCUs and rows.
+// Alpha 255, grey as equal RGB; we truncate where libjpeg rounds: a few levels apart. A grey
+// picture with sampling factors is non-interleaved (20 wide: 8x8 and 16x16 MCUs differ).
 TEST(Jpeg, SamplingsOddSizesGreyAndRestartIntervalsMatchLibjpeg) {
   const struct {
     int components, h0, v0, restartMcus, restartRows, width, height;
@@ -121,32 +120,23 @@ TEST(Jpeg, TheFirstRowIsTheBottomProgressiveIsRefusedAndACutScanIsGreyed) {
 // sampling (7 + 3c), table (8 + 3c); -3 is the marker itself. Scan header: count (0), then
 // per component id (1 + 2c), tables (2 + 2c). libjpeg defines tables 0 and 1 only.
 TEST(JpegHeaders, FieldsOutOfRangeAreRefused) {
-  const struct {
-    uint8_t marker;
-    int at;
-    uint8_t value;
-    const char* reason;
-  } kCases[] = {{0xC0, 7, 0x02, "sampling factor not 1 to 4"},
-                {0xC0, 7, 0x20, "sampling factor not 1 to 4"},
-                {0xC0, 7, 0x52, "sampling factor not 1 to 4"},
-                {0xC0, 8, 4, "quantisation table index above 3"},
-                {0xC0, 10, 0x41, "sampling factors don't divide those of component 0"},
-                {0xC0, 5, 2, "frame header length disagrees with its components"},
-                {0xC4, 0, 0x14, "Huffman table index above 3"},
-                {0xC4, 0, 0x20, "Huffman table class not 0 or 1"},
-                {0xDB, 0, 0x04, "quantisation table index above 3"},
-                {0xDB, 0, 0x20, "quantisation precision not 0 or 1"},
-                {0xDA, 3, 9, "scan names an unknown component"},
-                {0xDA, 2, 0x22, "scan uses a table that was never defined"},
-                {0xC0, 8, 3, "scan uses a table that was never defined"},
-                {0xDA, 2, 0x50, "Huffman table index above 3"},
-                {0xDA, 3, 1, "scan names an unknown component"},  // component 1 twice
-                {0xC0, -3, 0xE5, "scan before the frame header"}};
-  for (const auto& c : kCases) {
-    Bytes jpeg = Colour420();
-    Field(jpeg, c.marker, c.at) = c.value;
-    EXPECT_EQ(Refusal(jpeg), c.reason) << int{c.marker} << " " << c.at;
-  }
+  const std::pair<const char*, std::vector<std::array<int, 3>>> kCases[] = {
+      {"sampling factor not 1 to 4", {{0xC0, 7, 0x02}, {0xC0, 7, 0x20}, {0xC0, 7, 0x52}}},
+      {"quantisation table index above 3", {{0xC0, 8, 4}, {0xDB, 0, 0x04}}},
+      {"sampling factors don't divide those of component 0", {{0xC0, 10, 0x41}}},
+      {"frame header length disagrees with its components", {{0xC0, 5, 2}}},
+      {"Huffman table index above 3", {{0xC4, 0, 0x14}, {0xDA, 2, 0x50}}},
+      {"Huffman table class not 0 or 1", {{0xC4, 0, 0x20}}},
+      {"quantisation precision not 0 or 1", {{0xDB, 0, 0x20}}},
+      {"scan names an unknown component", {{0xDA, 3, 9}, {0xDA, 3, 1}}},  // 1: the same twice
+      {"scan uses a table that was never defined", {{0xDA, 2, 0x22}, {0xC0, 8, 3}}},
+      {"scan before the frame header", {{0xC0, -3, 0xE5}}}};
+  for (const auto& [reason, edits] : kCases)
+    for (const auto& [marker, at, value] : edits) {
+      Bytes jpeg = Colour420();
+      Field(jpeg, marker, at) = value;
+      EXPECT_EQ(Refusal(jpeg), reason) << marker << " " << at;
+    }
   Bytes jpeg = Colour420();
   Field(jpeg, 0xC0, 7) = 0x32;  // chroma 2 x 2 under 3 x 2
   Field(jpeg, 0xC0, 10) = 0x22;
@@ -154,23 +144,20 @@ TEST(JpegHeaders, FieldsOutOfRangeAreRefused) {
 }
 
 TEST(JpegHeaders, ZeroAndHugeSidesAndComponentCountsOtherThanOneToThreeAreRefused) {
-  const struct {
-    int height, width;
-    const char* reason;
-  } kCases[] = {{0, 32, "zero width or height"},
-                {32, 0, "zero width or height"},
-                {32, kJpegMaxSide + 1, "picture too large"},
-                {kJpegMaxSide + 1, 32, "picture too large"},
-                {kJpegMaxSide, kJpegMaxSide, "picture too large"},
-                {kJpegMaxPixels / kJpegMaxSide, kJpegMaxSide, "accepted"}};
-  for (const auto& c : kCases) {
-    Bytes jpeg = Colour420();
-    const int sides[4] = {c.height >> 8, c.height, c.width >> 8, c.width};
-    for (int k = 0; k < 4; ++k) Field(jpeg, 0xC0, 1 + k) = static_cast<uint8_t>(sides[k]);
-    auto d = std::make_unique<JpegDecoder>();  // only the headers of the largest are read
-    const bool ok = ReadJpegHeaders(*d, jpeg.data(), jpeg.size());
-    EXPECT_EQ(ok ? "accepted" : std::string(d->error), c.reason) << c.width << "x" << c.height;
-  }
+  const std::pair<const char*, std::vector<std::pair<int, int>>> kCases[] = {
+      {"zero width or height", {{0, 32}, {32, 0}}},
+      {"picture too large",
+       {{32, kJpegMaxSide + 1}, {kJpegMaxSide + 1, 32}, {kJpegMaxSide, kJpegMaxSide}}},
+      {"accepted", {{kJpegMaxPixels / kJpegMaxSide, kJpegMaxSide}}}};
+  for (const auto& [reason, sizes] : kCases)
+    for (const auto& [height, width] : sizes) {
+      Bytes jpeg = Colour420();
+      const int sides[4] = {height >> 8, height, width >> 8, width};
+      for (int k = 0; k < 4; ++k) Field(jpeg, 0xC0, 1 + k) = static_cast<uint8_t>(sides[k]);
+      auto d = std::make_unique<JpegDecoder>();  // only the headers of the largest are read
+      const bool ok = ReadJpegHeaders(*d, jpeg.data(), jpeg.size());
+      EXPECT_EQ(ok ? "accepted" : std::string(d->error), reason) << width << "x" << height;
+    }
   EncodeOptions cmyk;
   cmyk.components = 4;
   EXPECT_EQ(Refusal(EncodeJpeg(TestPicture(16, 16, 4), 16, 16, cmyk)),
