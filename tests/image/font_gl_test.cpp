@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
-#include <array>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -26,17 +25,13 @@ struct Layout {
 }  // namespace
 
 TEST(GlyphLayout, TextureSizeGrowsWidthFirstAndCodesOutsideTheAtlasLoseTheirWidth) {
+  std::vector<int> sizes;  // for areas 0, 1024, 1025, 5000, 8193, then grown thrice from 32 x 32
   int w = 0, h = 0;
-  for (const auto& s :
-       {std::array{0, 32, 32}, {1024, 32, 32}, {1025, 64, 32}, {5000, 128, 64}, {8193, 128, 128}}) {
-    ChooseTextureSize(s[0], &w, &h);
-    EXPECT_TRUE(w == s[1] && h == s[2]) << s[0];
-  }
-  w = h = 32;
-  for (const auto& step : {std::pair(64, 32), std::pair(64, 64), std::pair(128, 64)}) {
-    GrowTextureSize(&w, &h);
-    EXPECT_EQ(std::pair(w, h), step);
-  }
+  for (int area : {0, 1024, 1025, 5000, 8193})
+    ChooseTextureSize(area, &w, &h), sizes.insert(sizes.end(), {w, h});
+  for (w = h = 32; sizes.size() < 16;) GrowTextureSize(&w, &h), sizes.insert(sizes.end(), {w, h});
+  EXPECT_EQ(sizes,
+            (std::vector<int>{32, 32, 32, 32, 64, 32, 128, 64, 128, 128, 64, 32, 64, 64, 128, 64}));
   Layout l;
   for (uint32_t& width : l.widths) width = 9;
   l.widths['B'] = 0;  // a kept code the face gives no width takes no room

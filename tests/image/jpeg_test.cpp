@@ -169,7 +169,7 @@ TEST(JpegHeaders, ZeroAndHugeSidesAndComponentCountsOtherThanOneToThreeAreRefuse
   EXPECT_EQ(Refusal(jpeg), "component count not 1 to 3");
 }
 
-TEST(JpegHeaders, OverfullHuffmanTablesAndBrokenStructureAreRefused) {
+TEST(JpegHeaders, OverfullHuffmanTablesAndBrokenStructureAreRefusedDamagedScansNot) {
   // 257 symbols (255 codes of 16 bits and 2 of 15): length 2 + 1 + 16 + 257.
   Bytes tooMany = {0xFF, 0xC4, 0x01, 0x13, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 255};
   tooMany.resize(2 + 276, 0);
@@ -194,30 +194,12 @@ TEST(JpegHeaders, OverfullHuffmanTablesAndBrokenStructureAreRefused) {
   const Bytes whole = Colour420();
   for (size_t cut = 0; cut < Segment(whole, 0xDA) + 12; ++cut)
     ASSERT_NE(Refusal(Bytes(whole.begin(), whole.begin() + cut)), "accepted") << cut;
-}
-
-TEST(JpegHeaders, SixteenBitQuantisationTablesDecodeTheSameAndDamagedScansNeverFail) {
-  const Bytes original = Colour420();
-  // Every 8-bit table of the first DQT segment rewritten with 16-bit entries.
-  const size_t dqt = Segment(original, 0xDB), length = original[dqt + 2] << 8 | original[dqt + 3];
-  Bytes jpeg(original.begin(), original.begin() + dqt + 4);
-  for (size_t i = dqt + 4; i < dqt + 2 + length; i += 65) {
-    jpeg.push_back(0x10 | original[i]);
-    for (int k = 1; k <= 64; ++k) jpeg.insert(jpeg.end(), {0, original[i + k]});
-  }
-  jpeg[dqt + 2] = (jpeg.size() - dqt - 2) >> 8;
-  jpeg[dqt + 3] = (jpeg.size() - dqt - 2) & 0xFF;
-  jpeg.insert(jpeg.end(), original.begin() + dqt + 2 + length, original.end());
-  std::unique_ptr<JpegDecoder> a, b;
-  ASSERT_TRUE(Decode(original, a) == "accepted" && Decode(jpeg, b) == "accepted");
-  EXPECT_EQ(std::memcmp(a->quant, b->quant, sizeof a->quant), 0);
-  EXPECT_EQ(std::memcmp(a->pixels.get(), b->pixels.get(), 32 * 32 * 4), 0);
-  // Flipped bits in the entropy data: always a full picture.
-  const Bytes small = Colour420(40, 24);
+  const Bytes small = Colour420(40, 24);  // flipped bits in the entropy data: a full picture
   const size_t scan = Segment(small, 0xDA);
+  std::unique_ptr<JpegDecoder> d;
   for (int seed = 1; seed < 40; ++seed) {
     Bytes damaged = small;
     for (size_t i = scan + 14 + seed; i < damaged.size() - 2; i += 7) damaged[i] ^= 0x5A;
-    ASSERT_TRUE(Decode(damaged, a) == "accepted" && a->pixels) << seed;
+    ASSERT_TRUE(Decode(damaged, d) == "accepted" && d->pixels) << seed;
   }
 }

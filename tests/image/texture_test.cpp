@@ -52,8 +52,7 @@ TEST(Texture, MipmappedFiltersUploadTheWholeChainAndJpegsAreRgba) {
   EXPECT_EQ(alpha, 2);
   glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
   EXPECT_EQ(value, GL_LINEAR_MIPMAP_LINEAR);
-  // The checkerboard fallback is uploaded white first and alternating.
-  const uint32_t id = CreateCheckerBoard(flat, "CheckerBoard.gen");
+  const uint32_t id = CreateCheckerBoard(flat, "CheckerBoard.gen");  // white first, alternating
   uint8_t rgb[8 * 8 * 3];
   glBindTexture(GL_TEXTURE_2D, id);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
