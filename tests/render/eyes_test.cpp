@@ -14,9 +14,6 @@ float Determinant3(const mat4& m) {
   return dot(m.column(0), cross(m.column(1), m.column(2)));
 }
 
-void ExpectSameMatrix(const mat4& a, const mat4& b) {
-  for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], 1e-5f) << i;
-}
 }  // namespace
 
 TEST(Eyes, GazeTurnsTowardTheTargetWithinTheLimits) {
@@ -25,16 +22,14 @@ TEST(Eyes, GazeTurnsTowardTheTargetWithinTheLimits) {
   ExpectNear(GazeAngles(frame, vec3(11, 2, 3)), vec3(0, 0, 0), 1e-6f);
   // Outward (+y) and down: both angles as they are.
   ExpectNear(GazeAngles(frame, vec3(2, 3, 3 - std::sqrt(2.0f))), vec3(0, kPi / 4, kPi / 4), 1e-5f);
-  // Straight behind (atan2 +pi) is held at the outward limit, behind and a
-  // little toward the nose (nearly -pi) at the inward one; far above at the
-  // upward limit; straight below is exactly the downward one.
+  // Straight behind (atan2 +pi): the outward limit; a little toward the nose (nearly -pi) the
+  // inward one; far above the upward limit; straight below exactly the downward one.
   EXPECT_FLOAT_EQ(GazeAngles(frame, vec3(-9, 2, 3)).z, kGazeYawMax);
   EXPECT_FLOAT_EQ(GazeAngles(frame, vec3(-9, 1.9f, 3)).z, kGazeYawMin);
   EXPECT_FLOAT_EQ(GazeAngles(frame, vec3(2, 1, 3)).z, kGazeYawMin);
   EXPECT_FLOAT_EQ(GazeAngles(frame, vec3(1.1f, 2, 13)).y, kGazePitchMin);
   EXPECT_NEAR(GazeAngles(frame, vec3(1, 2, -7)).y, kGazePitchMax, 1e-6f);
-  // Within the limits the ball's x axis points at the target, whatever the
-  // frame's turn.
+  // Within the limits the ball's x axis points at the target, whatever the frame's turn.
   mat4 turned, gaze;
   turned.fromEuler(vec3(0.3f, -0.2f, 1.1f), vec3(4, -5, 6));
   const vec3 target = turned.transformPoint(vec3(5, 2, -1));
@@ -69,9 +64,11 @@ TEST(Eyes, TheLidFollowsThePitchShiftMakesItSleepyAndTheShapesAreStretched) {
   for (const auto& c : kClosures) EXPECT_FLOAT_EQ(BlinkClosure(c[0]), c[1]) << c[0];
   // The lid turns only within 20 to 180 degrees.
   const mat4 frame;
-  for (int index = 0; index < 4; ++index) {
-    ExpectSameMatrix(LidMatrix(frame, 250, index, false), LidMatrix(frame, 180, index, false));
-    ExpectSameMatrix(LidMatrix(frame, -40, index, true), LidMatrix(frame, 20, index, true));
+  for (int k = 0; k < 4 * 16; ++k) {
+    EXPECT_NEAR(LidMatrix(frame, 250, k / 16, false).m[k % 16],
+                LidMatrix(frame, 180, k / 16, false).m[k % 16], 1e-5f);
+    EXPECT_NEAR(LidMatrix(frame, -40, k / 16, true).m[k % 16],
+                LidMatrix(frame, 20, k / 16, true).m[k % 16], 1e-5f);
   }
   // Wide eyes are narrower and shifted; the lid is slightly larger than the ball.
   mat4 gaze;

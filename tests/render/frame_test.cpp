@@ -1,6 +1,6 @@
-// The frame render on the small world, drawn into the test window and read
-// back: what the sky, the cloud, a character and the keys add to the
-// picture, and the state a frame leaves.
+// The frame on the small world, read back: what the sky, the cloud, a character and the keys
+// add to the picture, and the state a frame leaves. A character's part of the frame: which
+// clips feed the trail, the body posed only in view while the trail always follows.
 #include "render/frame.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@
 #include "storage/core.h"
 #include "support/gl_context.h"
 #include "support/small_world.h"
+#include "support/test_character.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 
@@ -90,9 +93,8 @@ class FrameTest : public testing::Test {
     return out;
   }
   static int Differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-    return n;
+    return std::inner_product(a.begin(), a.end(), b.begin(), 0, std::plus<>(),
+                              std::not_equal_to<>());
   }
   TempDir dir_{true};
   LogCapture log_;
@@ -113,7 +115,6 @@ TEST_F(FrameTest, SkyFillsTheViewWithTheSunDiscStraightAheadAndTheLightFollowsIt
   EXPECT_TRUE(sun >= 27 && sun <= 37) << sun;  // radius 0.06 at unit distance: 32 pixels
   // Turning away from the sun: sky everywhere, no disc.
   for (uint32_t p : Frame(vec3(0, 0, 3000), vec3(0, -60, 180))) ASSERT_NE(p, kSun);
-
   // The light is the sun's direction of the previous frame, in eye space.
   ExpectNear(g_lightDir, vec3(0.5f, 0, 0.8660254f), 1e-6f);
   Frame(vec3(0, 0, 50), vec3(10, 20, 30));
@@ -134,14 +135,11 @@ TEST_F(FrameTest, HoldingOHidesTheCloudAndPressingLTogglesItsAnimation) {
   EXPECT_GT(Differing(cloud, hidden), 500);
   EXPECT_EQ(Differing(hidden, Frame(at, angles)), 0);  // not even the outline
   g_keys['o'] = 0;
-
   // "l" toggles the cloud's animation when pressed, not while held.
-  const int kKeys[] = {1, 1, 0, 1};
-  const bool kAnimates[] = {false, false, false, true};
-  for (int i = 0; i < 4; ++i) {
-    g_keys['l'] = kKeys[i];
+  for (int i = 0; i < 4; ++i) {  // held, held, released, pressed
+    g_keys['l'] = i != 2;
     Frame(at, angles);
-    EXPECT_EQ(g_cloud.animate, kAnimates[i]) << i;
+    EXPECT_EQ(g_cloud.animate, i == 3) << i;
   }
 }
 
@@ -163,7 +161,6 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   p.body.UpdateMatrix();
   p.lookTarget = vec3();  // the camera
   auto draw = [&p] { return Picture([&p] { CameraLoadMatrices(g_camera), p.Draw(); }); };
-
   // The eyes gaze at the camera and change pixels only in the middle of the face.
   const std::vector<uint32_t> with = draw();
   const int left = p.leftEyeBone, right = p.rightEyeBone;
@@ -174,7 +171,6 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
     EXPECT_TRUE(with[i] == without[i] || std::abs(i % kSize - 32) + std::abs(i / kSize - 32) < 24)
         << i;
   p.leftEyeBone = left, p.rightEyeBone = right;
-
   // The outline, a tenth of a unit wide, in colour 3 unless "o" is held.
   const vec3 c = p.colors[3] * 255;
   const uint32_t outline = std::lround(c.x) << 16 | std::lround(c.y) << 8 | std::lround(c.z);
@@ -186,4 +182,46 @@ TEST_F(FrameTest, ACharactersEyesAndOutlineAndTheKeysThatChangeThem) {
   g_keys['o'] = 1;
   picture = draw();
   EXPECT_EQ(std::count(picture.begin(), picture.end(), outline), 0);
+}
+
+TEST_F(CharacterTest, OnlyRunningAndFastMovementFeedTheTrailAndTheBodyIsPosedOnlyInView) {
+  TestCrew crew(1);
+  SPlayer& p = crew.players[0];
+  for (int clip : {p.clipFlyFast, p.clipRun, p.clipJumpAirFast, p.clipStand, p.clipWalk,
+                   p.clipJumpAir, p.clipLand, p.clipFly, p.clipTurnLeft, p.clipTurnRight}) {
+    p.SetClip(clip);
+    EXPECT_EQ(p.TrailFed(), clip == p.clipFlyFast || clip == p.clipRun || clip == p.clipJumpAirFast)
+        << p.ClipName();
+  }
+  p.body.curAnim = p.body.animCount;  // no clip current
+  EXPECT_FALSE(p.TrailFed());
+  ASSERT_TRUE(EnsureGlContext());
+  g_manager.init();
+  p.trail.Init(&p.body, 20, 3);
+  p.SetClip(p.clipWalk);
+  p.body.position = vec3(20, 0, 0);
+  p.body.UpdateMatrix();
+  g_camera = Camera();  // at the origin looking along +x
+  SetUpCamera(64, 64);
+  extractFrustum(g_camera.proj, g_camera.view, g_frustum);
+  g_timer.frameTime = 0.1f;
+  CAnim& walk = *p.Clip(p.clipWalk);
+  p.Draw();
+  EXPECT_FLOAT_EQ(walk.weight, 0.7f);  // driven at full weight, then faded by one pose
+  EXPECT_FLOAT_EQ(walk.time, 1 + walk.speed * 0.1f);
+  EXPECT_EQ(p.Clip(p.clipStand)->weight, 0);
+  EXPECT_FLOAT_EQ(p.blinkTimer, 0.5f);  // the eyes were drawn
+  EXPECT_EQ(p.trail.fade(0), 0);        // walking doesn't feed the trail
+  // Behind the camera: nothing drawn, the clock and the blink stand still, but the trail
+  // follows the running body (the idle ribbon was due to shift: the new point moved on).
+  p.SetClip(p.clipRun);
+  p.body.position = vec3(-20, 0, 0);
+  p.body.UpdateMatrix();
+  const float time = p.Clip(p.clipRun)->time;
+  p.Draw();
+  EXPECT_EQ(p.Clip(p.clipRun)->time, time);
+  EXPECT_FLOAT_EQ(p.blinkTimer, 0.5f);
+  EXPECT_EQ(p.trail.fade(1), 1.0f);
+  EXPECT_EQ(p.trail.spline.world[0][1], p.body.worldCenter);
+  g_manager.Unload();
 }
