@@ -46,7 +46,7 @@ void ExpectEdgesMatchReference(Mesh& mesh) {
 }
 }  // namespace
 
-TEST(MeshGrowth, ResizesKeepDataAndResetsClearIt) {
+TEST(MeshGrowth, ResizesKeepDataResetsClearItAndCentreScales) {
   Mesh mesh;
   mesh.slot = 7;
   mesh.resizeV(4, true);
@@ -79,6 +79,15 @@ TEST(MeshGrowth, ResizesKeepDataAndResetsClearIt) {
   EXPECT_EQ(mesh.pos, nullptr);
   EXPECT_EQ(mesh.slot, 7u);  // the manager's, not the mesh's
   EXPECT_EQ(mesh.setCount, 0);
+  // Centre moves the box's centre to the origin; scaling is per axis.
+  mesh.Centre();  // no vertices: nothing to do
+  mesh.GenBox(0, 0, 0);
+  mesh.Scale(2, 4, 6);
+  mesh.Centre();
+  for (uint32_t v = 0; v < mesh.vertCount; ++v)
+    EXPECT_EQ(vec3(std::abs(mesh.pos[v].x), std::abs(mesh.pos[v].y), std::abs(mesh.pos[v].z)),
+              vec3(1, 2, 3));
+  mesh.Clear();
 }
 
 TEST(MeshGen, SphereOrderOfRingsPolesAndTriangles) {
@@ -163,23 +172,6 @@ TEST(MeshGen, BoxOrderOfSidesCellsAndWindings) {
       }
 }
 
-TEST(MeshTransform, CentreMovesTheBoxCentreToTheOriginAndScaleIsPerAxis) {
-  Mesh mesh;
-  mesh.Centre();  // no vertices: nothing to do
-  mesh.GenBox(1, 0, 2);
-  mesh.Scale(2, 4, 6);
-  mesh.Centre();
-  vec3 lo = mesh.pos[0], hi = mesh.pos[0];
-  for (uint32_t v = 0; v < mesh.vertCount; ++v)
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], mesh.pos[v][k]);
-      hi[k] = std::max(hi[k], mesh.pos[v][k]);
-    }
-  EXPECT_EQ(lo, vec3(-1, -2, -3));
-  EXPECT_EQ(hi, vec3(1, 2, 3));
-  mesh.Clear();
-}
-
 TEST(MeshDupes, HashedPassMatchesTheAllPairsScan) {
   Mesh mesh;
   mesh.resizeV(4, true);  // the tolerance is inclusive at a thousandth
@@ -190,11 +182,18 @@ TEST(MeshDupes, HashedPassMatchesTheAllPairsScan) {
   EXPECT_EQ(mesh.dupes[0][0], 1u);
   EXPECT_EQ(mesh.dupes[0][1], 3u);
   EXPECT_EQ(mesh.dupeCount[2], 0);
-  mesh.resizeV(300, true);  // lists stop at 255
-  for (uint32_t v = 0; v < 300; ++v) mesh.pos[v] = vec3(1, 2, 3);
+  // Three points in a row 0.0006 apart: neighbours are duplicates, the ends
+  // are not; crowds on them fill their lists to the cap of 255.
+  mesh.resizeV(1500, true);
+  for (uint32_t v = 0; v < 1500; ++v) mesh.pos[v] = vec3(1 + (v % 3) * 0.0006f, 2, 3);
   ExpectDupesMatchReference(mesh);
-  EXPECT_EQ(mesh.dupeCount[299], 43);  // later vertices find the early lists full
+  EXPECT_EQ(mesh.dupeCount[0], 255);
   mesh.Clear();
+  {
+    LogCapture log;  // no vertex arrays: none
+    mesh.setDupeVerts();
+    EXPECT_EQ(log.lines, std::vector<std::string>{"[0] vert dupes"});
+  }
   mesh.GenSphere(24, 13);
   ExpectDupesMatchReference(mesh);
   mesh.Clear();
@@ -206,7 +205,7 @@ TEST(MeshDupes, HashedPassMatchesTheAllPairsScan) {
   }
 }
 
-TEST(MeshNormals, UnitOrZeroAndSharedAcrossCoincidentVertices) {
+TEST(MeshNormals, UnitOrZeroSharedAcrossCoincidentVerticesAndRedoneWhenChanged) {
   Mesh mesh;
   mesh.GenSphere(8, 6);
   mesh.resizeV(mesh.vertCount + 1, false);  // one vertex no triangle touches
@@ -218,6 +217,40 @@ TEST(MeshNormals, UnitOrZeroAndSharedAcrossCoincidentVertices) {
   }
   EXPECT_EQ(mesh.norm[mesh.vertCount - 1], vec3());
   EXPECT_EQ(mesh.norm[0], mesh.norm[8]);  // the seam shares a normal
+  mesh.Clear();
+  // Running again with nothing changed repeats its log lines; whatever changed
+  // (positions edited in place, results overwritten) is redone.
+  mesh.GenBox(1, 1, 1);  // coincident corners: duplicate pairs
+  mesh.ReNormal();
+  const std::vector<vec3> first(mesh.norm, mesh.norm + mesh.vertCount);
+  auto normals = [&] { return std::vector<vec3>(mesh.norm, mesh.norm + mesh.vertCount); };
+  std::vector<std::string> lines[2];
+  for (auto& out : lines) {
+    LogCapture log;
+    mesh.ReNormal();
+    out = log.lines;
+  }
+  EXPECT_EQ(lines[0], lines[1]);
+  EXPECT_EQ(lines[1].size(), 2u);
+  EXPECT_EQ(normals(), first);
+  mesh.pos[0].z += 0.5f;
+  mesh.ReNormal();
+  EXPECT_NE(normals(), first);
+  mesh.pos[0].z -= 0.5f;
+  mesh.ReNormal();
+  EXPECT_EQ(normals(), first);
+  const vec3 stored = mesh.triNorm[3];
+  mesh.triNorm[3] = vec3(1, 2, 3);
+  mesh.norm[5] = vec3();
+  mesh.ReNormal();
+  EXPECT_EQ(mesh.triNorm[3], stored);
+  EXPECT_EQ(normals(), first);
+  const uint32_t last = mesh.vertCount - 1;  // a corner: it has duplicates
+  const uint8_t count = mesh.dupeCount[last];
+  mesh.dupeCount[last] = 0;
+  mesh.ReNormal();
+  EXPECT_GT(count, 0);
+  EXPECT_EQ(mesh.dupeCount[last], count);
   mesh.Clear();
 }
 
@@ -247,11 +280,4 @@ TEST(MeshEdges, WeldedEdgesAreStoredOnceAndMatchTheLinearReference) {
     ExpectEdgesMatchReference(mesh);
     mesh.Clear();
   }
-}
-
-TEST(MeshDupes, AMeshWithoutVertexArraysFindsNone) {
-  Mesh mesh;
-  LogCapture log;
-  mesh.setDupeVerts();
-  EXPECT_EQ(log.lines, std::vector<std::string>{"[0] vert dupes"});
 }

@@ -35,14 +35,7 @@ struct Pose {
   quat rot[4];
   vec3 pos[4];
   BlendJob Job(CAnim** clips, int count, float dt = 0.1f) {
-    BlendJob job;
-    job.clips = clips;
-    job.clipCount = count;
-    job.dt = dt;
-    job.boneCount = 4;
-    job.rotations = rot;
-    job.translations = pos;
-    return job;
+    return {clips, count, dt, 4, rot, pos};
   }
 };
 }  // namespace
@@ -145,19 +138,7 @@ struct Skeleton {
     }
     for (int b = 0; b < 2; ++b) invBind[b] = matrix[b].inverseAffine();
   }
-  PoseJob Job() {
-    PoseJob job;
-    job.boneCount = 2;
-    job.restRot = restRot;
-    job.restPos = restPos;
-    job.parents = parents;
-    job.rotations = rot;
-    job.translations = pos;
-    job.invBind = invBind;
-    job.boneMatrix = matrix;
-    job.boneDual = dual;
-    return job;
-  }
+  PoseJob Job() { return {2, restRot, restPos, parents, rot, pos, invBind, matrix, dual}; }
 };
 
 // Skins the given vertices, each with the listed (bone, weight) influences.
@@ -169,6 +150,8 @@ struct Body {
   std::vector<const uint32_t*> bonePtr;
   std::vector<const float*> weightPtr;
 
+  SkinningJob job;
+
   void Add(vec3 p, vec3 n, std::vector<uint32_t> b, std::vector<float> w) {
     rest.push_back(p);
     restNormal.push_back(n);
@@ -176,7 +159,6 @@ struct Body {
     bones.push_back(b);
     weights.push_back(w);
   }
-  SkinningJob job;
   bool Run(const dualquat* dual, int boneCount) {
     out.assign(rest.size(), vec3(-99, -99, -99));
     outNormal = out;
@@ -186,16 +168,10 @@ struct Body {
       bonePtr.push_back(bones[i].data());
       weightPtr.push_back(weights[i].data());
     }
-    job.vertexCount = job.weightSlots = static_cast<uint32_t>(rest.size());
-    job.restPositions = rest.data();
-    job.restNormals = restNormal.data();
-    job.influenceCount = count.data();
-    job.boneIdx = bonePtr.data();
-    job.weights = weightPtr.data();
-    job.boneCount = boneCount;
-    job.boneDual = dual;
-    job.positions = out.data();
-    job.normals = outNormal.data();
+    const uint32_t n = static_cast<uint32_t>(rest.size());
+    job = {n, rest.data(), restNormal.data(), count.data(), bonePtr.data(), weightPtr.data(), n};
+    job.boneCount = boneCount, job.boneDual = dual;
+    job.positions = out.data(), job.normals = outNormal.data();
     return job.Run();
   }
 };
