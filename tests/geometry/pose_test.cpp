@@ -40,7 +40,7 @@ struct Pose {
 };
 }  // namespace
 
-TEST(BlendJob, InvalidInputChangesNothingAndTheClockWrapsAfterTheLastFrame) {
+TEST(BlendJob, InvalidInputChangesNothingTheClockWrapsAndAReleasedClipFades) {
   TestClip a(4, vec3(), vec3(1, 0, 0));
   a.clip.weight = 1;
   a.clip.speed = 8;
@@ -50,8 +50,7 @@ TEST(BlendJob, InvalidInputChangesNothingAndTheClockWrapsAfterTheLastFrame) {
   BlendJob noOutput = pose.Job(clips, 1);
   noOutput.translations = nullptr;
   EXPECT_FALSE(noOutput.Run());
-  EXPECT_EQ(a.clip.time, 1.0f);
-  EXPECT_EQ(pose.pos[0], vec3());
+  EXPECT_TRUE(a.clip.time == 1 && pose.pos[0] == vec3());
   EXPECT_TRUE(pose.Job(clips, 0).Run());  // no clips: nothing to blend, but valid
   for (int i = 1; i <= 20; ++i) {
     a.clip.weight = 1;  // the driven clip
@@ -59,15 +58,11 @@ TEST(BlendJob, InvalidInputChangesNothingAndTheClockWrapsAfterTheLastFrame) {
     EXPECT_EQ(a.clip.time, i < 20 ? 1.0f + i : 1.0f) << i;
     EXPECT_EQ(a.clip.loops, i < 20 ? 0u : 1u) << i;
   }
-}
-
-TEST(BlendJob, AReleasedClipFadesForTwentyEvaluations) {
-  TestClip a(1, vec3(), vec3());
+  // A released clip fades for twenty evaluations.
   a.clip.frames = 100;
   a.clip.weight = 1;
   a.clip.loops = 3;
-  CAnim* clips[1] = {&a.clip};
-  Pose pose;
+  a.clip.speed = 10;
   float expected = 1;
   for (int k = 0; k < 20; ++k) {
     ASSERT_TRUE(pose.Job(clips, 1).Run());
@@ -78,8 +73,7 @@ TEST(BlendJob, AReleasedClipFadesForTwentyEvaluations) {
   EXPECT_LT(a.clip.weight, 0.001f);
   pose.Job(clips, 1).Run();  // the twentieth after the last drive resets it
   EXPECT_FLOAT_EQ(a.clip.weight, expected);
-  EXPECT_EQ(a.clip.time, 1.0f);
-  EXPECT_EQ(a.clip.loops, 0u);
+  EXPECT_TRUE(a.clip.time == 1 && a.clip.loops == 0) << a.clip.time;
 }
 
 TEST(BlendJob, ClipsMixByWeightOneKeyBonesRestAndUnreachedBonesStay) {
@@ -94,26 +88,21 @@ TEST(BlendJob, ClipsMixByWeightOneKeyBonesRestAndUnreachedBonesStay) {
   const float f = 0.7f / 1.19f;
   EXPECT_NEAR(pose.rot[0].toEuler().z, quarter * f, 1e-4f);
   ExpectNear(pose.pos[1], vec3(10 * f, 0, 0), 1e-4f);
-  EXPECT_NEAR(pose.rot[3].toEuler().z, 0, 1e-6f);  // beyond B's tracks: A's pose
-  EXPECT_EQ(pose.pos[3], vec3());
+  EXPECT_TRUE(pose.rot[3].z == 0 && pose.pos[3] == vec3());  // beyond B's tracks: A's pose
   // The first contributing clip sets a one-key bone to rest and leaves bones
   // beyond its tracks alone; a later one-key clip keeps the blend so far.
   TestClip one(2, vec3(0, 0, 1), vec3(5, 5, 5), 1);
   one.clip.weight = 1;
   clips[0] = &one.clip;
-  pose.pos[1] = vec3(7, 7, 7);
-  pose.pos[2] = vec3(8, 8, 8);
+  pose.pos[1] = vec3(7, 7, 7), pose.pos[2] = vec3(8, 8, 8);
   pose.rot[2] = quat(0, 0, 1, 0);
   ASSERT_TRUE(pose.Job(clips, 1).Run());
-  EXPECT_EQ(pose.pos[1], vec3());
-  EXPECT_EQ(pose.rot[1].w, 1.0f);
-  EXPECT_EQ(pose.pos[2], vec3(8, 8, 8));
-  EXPECT_EQ(pose.rot[2].z, 1.0f);
+  EXPECT_TRUE(pose.pos[1] == vec3() && pose.rot[1].w == 1);
+  EXPECT_TRUE(pose.pos[2] == vec3(8, 8, 8) && pose.rot[2].z == 1);
   TestClip c(4, vec3(), vec3(2, 0, 0));
   TestClip d(4, vec3(0, 0, 1), vec3(9, 9, 9), 1);
   c.clip.weight = d.clip.weight = 1;
-  clips[0] = &c.clip;
-  clips[1] = &d.clip;
+  clips[0] = &c.clip, clips[1] = &d.clip;
   ASSERT_TRUE(pose.Job(clips, 2).Run());
   EXPECT_EQ(pose.pos[0], vec3(2, 0, 0));
 }
@@ -177,7 +166,7 @@ struct Body {
 };
 }  // namespace
 
-TEST(PoseJob, RestPoseSkinsToTheRestMeshAndAParentAfterItsChildIsRejected) {
+TEST(PoseJob, RestPoseSkinsToTheRestMeshParentsComeFirstAndBonesTurnInTheirRestFrame) {
   Skeleton s;
   ASSERT_TRUE(s.Job().Run());
   for (int b = 0; b < 2; ++b)
@@ -186,7 +175,7 @@ TEST(PoseJob, RestPoseSkinsToTheRestMeshAndAParentAfterItsChildIsRejected) {
   body.Add(vec3(1, 2, 3), vec3(0, 0, 1), {0}, {1});
   body.Add(vec3(-4, 0, 2), vec3(1, 0, 0), {0, 1}, {0.25f, 0.75f});
   ASSERT_TRUE(body.Run(s.dual, 2));
-  for (size_t v = 0; v < body.rest.size(); ++v) {
+  for (size_t v = 0; v < 2; ++v) {
     ExpectNear(body.out[v], body.rest[v]);
     ExpectNear(body.outNormal[v], body.restNormal[v]);
   }
@@ -194,14 +183,12 @@ TEST(PoseJob, RestPoseSkinsToTheRestMeshAndAParentAfterItsChildIsRejected) {
   s.matrix[0].m[12] = 42;
   EXPECT_FALSE(s.Job().Run());
   EXPECT_EQ(s.matrix[0].m[12], 42.0f);
-}
-
-TEST(PoseJob, AnimationTurnsBonesInTheirRestFrame) {
-  Skeleton s;
-  // The child turns 90 degrees about its own z, at its joint (0, 2, 1).
+  // Animation turns bones in their rest frame: the child turns 90 degrees
+  // about its own z, at its joint (0, 2, 1).
+  s.parents[0] = -1;
   s.rot[1].fromEuler(vec3(0, 0, kPi * 0.5f));
   ASSERT_TRUE(s.Job().Run());
-  Body body;
+  body = Body();
   body.Add(vec3(0, 3, 1), vec3(0, 1, 0), {1}, {1});  // on the child, one unit out
   body.Add(vec3(5, 5, 5), vec3(1, 0, 0), {0}, {1});  // on the root: unmoved
   body.Add(vec3(0, 3, 1), vec3(0, 1, 0), {0, 1}, {0.5f, 0.5f});
@@ -215,7 +202,7 @@ TEST(PoseJob, AnimationTurnsBonesInTheirRestFrame) {
   EXPECT_NEAR(length(body.outNormal[2]), 1.0f, 1e-5f);
 }
 
-TEST(SkinningJob, OpposedQuaternionsFlipAndUnusableInfluencesKeepTheRest) {
+TEST(SkinningJob, OpposedQuaternionsFlipUnusableInfluencesKeepTheRestAndCountsPast16Bits) {
   dualquat d[2];
   mat4 m;
   m.fromEuler(vec3(0, 0, kPi * 0.5f), vec3(1, 0, 0));
@@ -236,20 +223,16 @@ TEST(SkinningJob, OpposedQuaternionsFlipAndUnusableInfluencesKeepTheRest) {
     EXPECT_EQ(body.out[2 + v], vec3(1, 2, 3));
     EXPECT_EQ(body.outNormal[2 + v], vec3(0, 0, 1));
   }
-}
-
-TEST(SkinningJob, CountsPastSixteenBitsAndChecksItsInputs) {
-  dualquat d[1];
-  mat4 m;
+  // Counts past sixteen bits; the inputs are checked.
+  m = mat4();
   m.m[12] = 1;
   d[0].fromMatrix(m);
   const uint32_t n = 70000;
-  Body body;
+  body = Body();
   for (uint32_t v = 0; v < n; ++v) body.Add(vec3(0, 0, static_cast<float>(v)), vec3(), {0}, {1});
   ASSERT_TRUE(body.Run(d, 1));
   ExpectNear(body.out[n - 1], vec3(1, 0, static_cast<float>(n - 1)));
   ExpectNear(body.out[65536], vec3(1, 0, 65536));
-
   body.job.weightSlots = n - 1;  // fewer influence records than vertices
   EXPECT_FALSE(body.job.Validate());
   body.job.weightSlots = n;
