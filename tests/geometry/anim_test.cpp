@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "storage/archive_writer.h"
@@ -71,10 +72,7 @@ TEST(ClipFile, EveryTruncationIsRejectedAndKeepsThePreviousClipAndClearResets) {
   clip.time = 7, clip.speed = 3, clip.weight = 0.5f, clip.loops = 2;
   clip.Clear();  // back to the created state but for the manager's slot
   EXPECT_TRUE(clip.boneCount == 0 && clip.frames == 0 && clip.tracks == nullptr);
-  EXPECT_EQ(clip.time, 1.0f);
-  EXPECT_EQ(clip.speed, 10.0f);
-  EXPECT_EQ(clip.weight, 0.0f);
-  EXPECT_EQ(clip.loops, 0u);
+  EXPECT_TRUE(clip.time == 1 && clip.speed == 10 && clip.weight == 0 && clip.loops == 0);
   EXPECT_EQ(clip.slot, 4u);
 }
 
@@ -85,35 +83,27 @@ TEST(ClipFile, RefusesOnlyWhatCantPoseFinitely) {
   // list with the given keys, empty rotation and scale lists.
   auto clip = [](uint32_t frames, std::vector<int32_t> times, std::string name = std::string(1, 0),
                  float value = 1) {
-    ByteBuilder b;
-    b.Text("A2")
-        .U32(frames)
-        .U8(1)
-        .U8(static_cast<uint32_t>(name.size()))
-        .Raw(name.data(), name.size());
-    b.U16(static_cast<uint32_t>(times.size()));
+    ByteBuilder b = ByteBuilder().Text("A2").U32(frames).U8(1).U8(uint32_t(name.size()));
+    b.Raw(name.data(), name.size()).U16(static_cast<uint32_t>(times.size()));
     for (size_t i = 0; i < times.size(); ++i) Key(b, times[i], vec3(value * i, 0, 0));
     return b.U16(0).U16(0);
   };
   ByteBuilder scaleRepeats = clip(20, {1, 9});
   scaleRepeats.bytes.resize(scaleRepeats.bytes.size() - 2);
   DefaultKey(DefaultKey(scaleRepeats.U16(2), 4), 4);
-  const std::string rising = "track 0: position keys: key times don't increase",
-                    span =
-                        "track 0: position keys: last key time equals the clip length, so the "
-                        "way back to the first key has no span";
-  const struct {
-    const char* what;
-    ByteBuilder bytes;
-    std::string reason;  // empty: loads
-  } cases[] = {
+  const std::string keys = "track 0: position keys: ", rising = keys + "key times don't increase",
+                    span = keys +
+                           "last key time equals the clip length, so the way back to the "
+                           "first key has no span";
+  const std::tuple<const char*, ByteBuilder, std::string> cases[] = {
+      // reason, empty: loads
       {"times repeat", clip(20, {3, 3}), rising},
       {"times fall", clip(20, {5, 3}), rising},
       {"times equal as floats", clip(20, {16777216, 16777217}), rising},
       {"length 0, last key at 0", clip(0, {-4, 0}), span},
       {"16-bit length is the last key", clip(70000, {1, 4464}), span},
       {"value not finite", clip(20, {1, 9}, std::string(1, 0), NAN),
-       "track 0: position keys: holds a value that is not finite"},
+       keys + "holds a value that is not finite"},
       {"count larger than the file",
        ByteBuilder().Text("A2").U32(10).U8(1).U8(1).U8(0).U16(0).U16(0).U16(60000),
        "track 0: 60000 scale keys don't fit the file"},
@@ -127,18 +117,18 @@ TEST(ClipFile, RefusesOnlyWhatCantPoseFinitely) {
       {"empty name field", clip(10, {1, 5}, ""), ""},
       {"scale times repeat", scaleRepeats, ""},
   };
-  for (const auto& c : cases) {
+  for (const auto& [what, file, expected] : cases) {
     CAnim parsed = PreviousClip();
     char reason[160] = "";
     const bool loaded =
-        ParseClip(c.bytes.bytes.data(), c.bytes.bytes.size(), parsed, reason, sizeof reason);
-    EXPECT_EQ(loaded, c.reason.empty()) << c.what << ": " << reason;
+        ParseClip(file.bytes.data(), file.bytes.size(), parsed, reason, sizeof reason);
+    EXPECT_EQ(loaded, expected.empty()) << what << ": " << reason;
     if (!loaded) {
-      EXPECT_EQ(reason, c.reason) << c.what;
+      EXPECT_EQ(reason, expected) << what;
       ExpectPrevious(parsed);
     } else {
-      ASSERT_EQ(parsed.boneCount, 1) << c.what;
-      if (c.bytes.bytes[8] == 'a') {
+      ASSERT_EQ(parsed.boneCount, 1) << what;
+      if (file.bytes[8] == 'a') {
         EXPECT_STREQ(parsed.trackName[0].c_str(), "abc");
       }
       const AnimTrack& t = parsed.tracks[0];
@@ -146,7 +136,7 @@ TEST(ClipFile, RefusesOnlyWhatCantPoseFinitely) {
       for (int i = 0; i <= 400; ++i) {
         const float at = 1.0f + (end - 1.0f) * static_cast<float>(i) / 400.0f;
         const vec3 p = t.SamplePos(at, static_cast<uint16_t>(parsed.frames));
-        ASSERT_TRUE(std::isfinite(p.x)) << c.what << " at " << at;
+        ASSERT_TRUE(std::isfinite(p.x)) << what << " at " << at;
       }
     }
     parsed.Clear();

@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <tuple>
 
 #include "core/growth.h"
-#include "support/mesh_reference.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 
@@ -18,8 +15,7 @@ void LineMesh(Mesh& mesh, uint32_t n) {
   mesh.resizeV(n, false);
   for (uint32_t v = 0; v < n; ++v) mesh.pos[v] = vec3(static_cast<float>(v), 0, 0);
   mesh.resizeF(1, false);
-  const uint32_t tri[3] = {0, 1, 2};
-  std::memcpy(mesh.tris, tri, sizeof tri);
+  for (uint32_t k = 0; k < 3; ++k) mesh.tris[k] = k;
 }
 
 struct Scene {
@@ -30,6 +26,24 @@ struct Scene {
     model.Release();
     mesh.Clear();
   }
+};
+
+// The same sphere mesh behind two models at one tilted placement, one of
+// them with a query index.
+struct Pair : Scene {
+  Model indexed;
+  Pair() {
+    mesh.GenSphere(16, 12);
+    mesh.Scale(3, 2, 1.5f);
+    for (Model* m : {&model, &indexed}) {
+      m->Assign(&mesh);
+      m->angles = vec3(20, -35, 130);
+      m->position = vec3(5, -3, 2);
+      m->UpdateMatrix();
+    }
+    indexed.BuildQueryIndex();
+  }
+  ~Pair() { indexed.Release(); }
 };
 }  // namespace
 
@@ -113,89 +127,62 @@ TEST(Model, ReNormalFollowsTheModelsOwnVerticesAndTextureNamesAreCopied) {
   EXPECT_TRUE(s.model.texName == nullptr && s.model.mesh == nullptr);
 }
 
-namespace {
 // A two-bone arm along x (root at the origin, elbow at (2, 0, 0)) with one
 // vertex on each bone and a clip that bends the elbow 90 degrees about z.
-struct Arm : Scene {
+TEST(Model, SkinningBendsTheArmOnceAClipHasWeight) {
+  Scene arm;
+  Mesh& mesh = arm.mesh;
+  LineMesh(mesh, 3);
+  mesh.pos[2] = vec3(3, 0, 0);
+  mesh.resizeB(2, true);
+  for (int b = 0; b < 2; ++b) {
+    mesh.boneName[b].assign(b ? "Elbow" : "Root");
+    mesh.bonePos[b] = vec3(2.0f * b, 0, 0);
+    mesh.boneRot[b] = vec3();
+    mesh.boneParent[b] = b - 1;
+  }
+  for (uint32_t v = 0; v < 3; ++v) {
+    ResizeArray(mesh.boneIdx[v], 1, "test", __LINE__, "Arm");
+    ResizeArray(mesh.weights[v], 1, "test", __LINE__, "Arm");
+    mesh.weightCount[v] = 1;
+    mesh.boneIdx[v][0] = v / 2;
+    mesh.weights[v][0] = 1;
+  }
+  Model& model = arm.model;
+  model.Assign(&mesh);
   CAnim clip;
   AnimTrack tracks[2];
   float times[2] = {1, 10};
   vec3 bend[2] = {vec3(0, 0, kPi * 0.5f), vec3(0, 0, kPi * 0.5f)};
-
-  Arm() {
-    LineMesh(mesh, 3);
-    mesh.pos[2] = vec3(3, 0, 0);
-    mesh.resizeB(2, true);
-    for (int b = 0; b < 2; ++b) {
-      mesh.boneName[b].assign(b ? "Elbow" : "Root");
-      mesh.bonePos[b] = vec3(2.0f * b, 0, 0);
-      mesh.boneRot[b] = vec3();
-      mesh.boneParent[b] = b - 1;
-    }
-    for (uint32_t v = 0; v < 3; ++v) {
-      ResizeArray(mesh.boneIdx[v], 1, "test", __LINE__, "Arm");
-      ResizeArray(mesh.weights[v], 1, "test", __LINE__, "Arm");
-      mesh.weightCount[v] = 1;
-      mesh.boneIdx[v][0] = v / 2;
-      mesh.weights[v][0] = 1;
-    }
-    model.Assign(&mesh);
-    tracks[1].rotCount = 2;
-    tracks[1].rotTimes = times;
-    tracks[1].rotKeys = bend;
-    clip.frames = 20;
-    clip.boneCount = 2;
-    clip.tracks = tracks;
-    ResizeArray(model.anims, 1, "test", __LINE__, "Arm");
-    model.anims[0] = &clip;
-    model.animCount = 1;
-  }
-};
-}  // namespace
-
-TEST(Model, SkinningBendsTheArmOnceAClipHasWeight) {
-  Arm arm;
-  ASSERT_EQ(arm.model.boneCount, 2);
-  EXPECT_TRUE(arm.model.UpdateSkin(0.1f));  // no weight yet: the rest pose
-  for (uint32_t v = 0; v < 3; ++v) ExpectNear(arm.model.verts[v], arm.mesh.pos[v]);
-  EXPECT_EQ(arm.clip.time, 1.0f);
-  arm.clip.weight = 1;
-  ASSERT_TRUE(arm.model.UpdateSkin(0.1f));
-  ExpectNear(arm.model.verts[1], vec3(1, 0, 0));
-  ExpectNear(arm.model.verts[2], vec3(2, 1, 0));
-  const float time = arm.clip.time;
+  tracks[1].rotCount = 2;
+  tracks[1].rotTimes = times;
+  tracks[1].rotKeys = bend;
+  clip.frames = 20;
+  clip.boneCount = 2;
+  clip.tracks = tracks;
+  ResizeArray(model.anims, 1, "test", __LINE__, "Arm");
+  model.anims[0] = &clip;
+  model.animCount = 1;
+  ASSERT_EQ(model.boneCount, 2);
+  EXPECT_TRUE(model.UpdateSkin(0.1f));  // no weight yet: the rest pose
+  for (uint32_t v = 0; v < 3; ++v) ExpectNear(model.verts[v], mesh.pos[v]);
+  EXPECT_EQ(clip.time, 1.0f);
+  clip.weight = 1;
+  ASSERT_TRUE(model.UpdateSkin(0.1f));
+  ExpectNear(model.verts[1], vec3(1, 0, 0));
+  ExpectNear(model.verts[2], vec3(2, 1, 0));
+  const float time = clip.time;
   EXPECT_GT(time, 1.0f);
-  arm.model.curAnim = 1;  // == animCount: skinning off
-  arm.clip.weight = 1;
-  arm.model.verts[2] = vec3(9, 9, 9);
-  EXPECT_FALSE(arm.model.UpdateSkin(0.1f));
-  EXPECT_EQ(arm.model.verts[2], vec3(9, 9, 9));
-  EXPECT_EQ(arm.clip.time, time);
-  EXPECT_EQ(FindBone(arm.model, "Elbow"), 1);
+  model.curAnim = 1;  // == animCount: skinning off
+  clip.weight = 1;
+  model.verts[2] = vec3(9, 9, 9);
+  EXPECT_FALSE(model.UpdateSkin(0.1f));
+  EXPECT_TRUE(model.verts[2] == vec3(9, 9, 9) && clip.time == time);
+  EXPECT_EQ(FindBone(model, "Elbow"), 1);
   LogCapture log;
-  EXPECT_EQ(FindBone(arm.model, "elbow"), -1);  // case-sensitive
+  EXPECT_EQ(FindBone(model, "elbow"), -1);  // case-sensitive
   EXPECT_TRUE(log.Contains("ERROR::can't found bone [elbow]"));
 }
-
-namespace {
-// The same sphere mesh behind two models at one tilted placement, one of
-// them with a query index.
-struct Pair : Scene {
-  Model indexed;
-  Pair() {
-    mesh.GenSphere(16, 12);
-    mesh.Scale(3, 2, 1.5f);
-    for (Model* m : {&model, &indexed}) {
-      m->Assign(&mesh);
-      m->angles = vec3(20, -35, 130);
-      m->position = vec3(5, -3, 2);
-      m->UpdateMatrix();
-    }
-    indexed.BuildQueryIndex();
-  }
-  ~Pair() { indexed.Release(); }
-};
-}  // namespace
 
 TEST(ModelQueries, RayHitsTheTurnedSurfaceFarSweepsTouchNothingAndIndexesAreShared) {
   Pair p;

@@ -38,6 +38,62 @@ struct Pose {
     return {clips, count, dt, 4, rot, pos};
   }
 };
+
+// Two bones: a root at (0, 0, 1) turned 90 degrees about z at rest, and a
+// child 2 units along the root's x.
+struct Skeleton {
+  vec3 restRot[2] = {vec3(0, 0, kPi * 0.5f), vec3()};
+  vec3 restPos[2] = {vec3(0, 0, 1), vec3(2, 0, 0)};
+  int32_t parents[2] = {-1, 0};
+  quat rot[2];
+  vec3 pos[2];
+  mat4 invBind[2], matrix[2];
+  dualquat dual[2];
+
+  Skeleton() {
+    for (int b = 0; b < 2; ++b) {
+      mat4 local;
+      local.fromEuler(restRot[b], restPos[b]);
+      matrix[b] = b ? matrix[0].mulAffine(local) : local;
+      invBind[b] = matrix[b].inverseAffine();
+    }
+  }
+  PoseJob Job() { return {2, restRot, restPos, parents, rot, pos, invBind, matrix, dual}; }
+};
+
+// Skins the given vertices, each with the listed (bone, weight) influences.
+struct Body {
+  std::vector<vec3> rest, restNormal, out, outNormal;
+  std::vector<uint8_t> count;
+  std::vector<std::vector<uint32_t>> bones;
+  std::vector<std::vector<float>> weights;
+  std::vector<const uint32_t*> bonePtr;
+  std::vector<const float*> weightPtr;
+  SkinningJob job;
+
+  void Add(vec3 p, vec3 n, std::vector<uint32_t> b, std::vector<float> w) {
+    rest.push_back(p);
+    restNormal.push_back(n);
+    count.push_back(static_cast<uint8_t>(b.size()));
+    bones.push_back(b);
+    weights.push_back(w);
+  }
+  bool Run(const dualquat* dual, int boneCount) {
+    out.assign(rest.size(), vec3(-99, -99, -99));
+    outNormal = out;
+    bonePtr.clear();
+    weightPtr.clear();
+    for (size_t i = 0; i < rest.size(); ++i) {
+      bonePtr.push_back(bones[i].data());
+      weightPtr.push_back(weights[i].data());
+    }
+    const uint32_t n = static_cast<uint32_t>(rest.size());
+    job = {n, rest.data(), restNormal.data(), count.data(), bonePtr.data(), weightPtr.data(), n};
+    job.boneCount = boneCount, job.boneDual = dual;
+    job.positions = out.data(), job.normals = outNormal.data();
+    return job.Run();
+  }
+};
 }  // namespace
 
 TEST(BlendJob, InvalidInputChangesNothingTheClockWrapsAndAReleasedClipFades) {
@@ -106,65 +162,6 @@ TEST(BlendJob, ClipsMixByWeightOneKeyBonesRestAndUnreachedBonesStay) {
   ASSERT_TRUE(pose.Job(clips, 2).Run());
   EXPECT_EQ(pose.pos[0], vec3(2, 0, 0));
 }
-
-namespace {
-// Two bones: a root at (0, 0, 1) turned 90 degrees about z at rest, and a
-// child 2 units along the root's x.
-struct Skeleton {
-  vec3 restRot[2] = {vec3(0, 0, kPi * 0.5f), vec3()};
-  vec3 restPos[2] = {vec3(0, 0, 1), vec3(2, 0, 0)};
-  int32_t parents[2] = {-1, 0};
-  quat rot[2];
-  vec3 pos[2];
-  mat4 invBind[2], matrix[2];
-  dualquat dual[2];
-
-  Skeleton() {
-    for (int b = 0; b < 2; ++b) {
-      mat4 local;
-      local.fromEuler(restRot[b], restPos[b]);
-      matrix[b] = b ? matrix[0].mulAffine(local) : local;
-    }
-    for (int b = 0; b < 2; ++b) invBind[b] = matrix[b].inverseAffine();
-  }
-  PoseJob Job() { return {2, restRot, restPos, parents, rot, pos, invBind, matrix, dual}; }
-};
-
-// Skins the given vertices, each with the listed (bone, weight) influences.
-struct Body {
-  std::vector<vec3> rest, restNormal, out, outNormal;
-  std::vector<uint8_t> count;
-  std::vector<std::vector<uint32_t>> bones;
-  std::vector<std::vector<float>> weights;
-  std::vector<const uint32_t*> bonePtr;
-  std::vector<const float*> weightPtr;
-
-  SkinningJob job;
-
-  void Add(vec3 p, vec3 n, std::vector<uint32_t> b, std::vector<float> w) {
-    rest.push_back(p);
-    restNormal.push_back(n);
-    count.push_back(static_cast<uint8_t>(b.size()));
-    bones.push_back(b);
-    weights.push_back(w);
-  }
-  bool Run(const dualquat* dual, int boneCount) {
-    out.assign(rest.size(), vec3(-99, -99, -99));
-    outNormal = out;
-    bonePtr.clear();
-    weightPtr.clear();
-    for (size_t i = 0; i < rest.size(); ++i) {
-      bonePtr.push_back(bones[i].data());
-      weightPtr.push_back(weights[i].data());
-    }
-    const uint32_t n = static_cast<uint32_t>(rest.size());
-    job = {n, rest.data(), restNormal.data(), count.data(), bonePtr.data(), weightPtr.data(), n};
-    job.boneCount = boneCount, job.boneDual = dual;
-    job.positions = out.data(), job.normals = outNormal.data();
-    return job.Run();
-  }
-};
-}  // namespace
 
 TEST(PoseJob, RestPoseSkinsToTheRestMeshParentsComeFirstAndBonesTurnInTheirRestFrame) {
   Skeleton s;
