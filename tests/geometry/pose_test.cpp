@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "support/vec_expect.h"
@@ -75,18 +76,13 @@ struct Body {
     rest.push_back(p);
     restNormal.push_back(n);
     count.push_back(static_cast<uint8_t>(b.size()));
-    bones.push_back(b);
-    weights.push_back(w);
+    // Moving the lists when the outer vectors grow keeps their storage.
+    bonePtr.push_back(bones.emplace_back(std::move(b)).data());
+    weightPtr.push_back(weights.emplace_back(std::move(w)).data());
   }
   bool Run(const dualquat* dual, int boneCount) {
     out.assign(rest.size(), vec3(-99, -99, -99));
     outNormal = out;
-    bonePtr.clear();
-    weightPtr.clear();
-    for (size_t i = 0; i < rest.size(); ++i) {
-      bonePtr.push_back(bones[i].data());
-      weightPtr.push_back(weights[i].data());
-    }
     const uint32_t n = static_cast<uint32_t>(rest.size());
     job = {n, rest.data(), restNormal.data(), count.data(), bonePtr.data(), weightPtr.data(), n};
     job.boneCount = boneCount, job.boneDual = dual;
