@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,11 @@ TEST(EM7, OneTriangleBadFilesQuadsReferencesAndWeightsRoundTrip) {
   mesh.boneParent[0] = 1;  // not an earlier bone: can't be written
   EXPECT_FALSE(SaveEM7(mesh, "never.Model"));
   EXPECT_TRUE(log.Contains("EM7:can't write [never.Model]: a parent isn't an earlier bone"));
+  mesh.boneParent[0] = -1;  // texture names: 255 characters at most
+  mesh.texName[1].assign(std::string(255, 'n').c_str());
+  EXPECT_TRUE(SaveEM7(mesh, "long.Model"));
+  mesh.texName[1].assign(std::string(256, 'n').c_str());
+  EXPECT_FALSE(SaveEM7(mesh, "never.Model"));
   mesh.Clear();
   again.Clear();
 }
