@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <tuple>
 
 #include "core/growth.h"
-#include "support/mesh_reference.h"
 #include "support/test_support.h"
 #include "support/vec_expect.h"
 
@@ -17,8 +15,7 @@ void LineMesh(Mesh& mesh, uint32_t n) {
   mesh.resizeV(n, false);
   for (uint32_t v = 0; v < n; ++v) mesh.pos[v] = vec3(static_cast<float>(v), 0, 0);
   mesh.resizeF(1, false);
-  const uint32_t tri[3] = {0, 1, 2};
-  std::memcpy(mesh.tris, tri, sizeof tri);
+  for (uint32_t k = 0; k < 3; ++k) mesh.tris[k] = k;
 }
 
 struct Scene {
@@ -30,173 +27,7 @@ struct Scene {
     mesh.Clear();
   }
 };
-}  // namespace
 
-TEST(Model, BoundsFollowTheMeshThroughRefresh) {
-  Scene s;
-  s.model.position = vec3(4, 5, 6);
-  s.model.Assign(&s.mesh);  // no vertices: an empty model
-  EXPECT_EQ(s.model.vertexCount, 0u);
-  EXPECT_EQ(s.model.verts, nullptr);
-  EXPECT_EQ(s.model.radius, 0.0f);
-  EXPECT_EQ(s.model.worldCenter, vec3(4, 5, 6));
-  vec3 hit, normal;
-  float t = 1;
-  EXPECT_FALSE(s.model.RayCast(vec3(4, 5, 7), vec3(0, 0, -2), hit, normal, t));
-  LineMesh(s.mesh, 3);
-  s.model.Refresh();
-  EXPECT_EQ(s.model.center, vec3(1, 0, 0));
-  LineMesh(s.mesh, 9);
-  s.model.Refresh();
-  ASSERT_EQ(s.model.vertexCount, 9u);
-  EXPECT_EQ(s.model.verts[8], vec3(8, 0, 0));
-  EXPECT_EQ(s.model.center, vec3(4, 0, 0));
-  EXPECT_EQ(s.model.radius, 4.0f);
-  s.mesh.resizeV(2, false);
-  s.model.Refresh();
-  EXPECT_EQ(s.model.vertexCount, 2u);
-  EXPECT_EQ(s.model.radius, 0.5f);
-  for (int v = 0; v < 2; ++v) s.mesh.pos[v] = vec3(2, -1, 7);
-  s.model.Refresh();
-  EXPECT_EQ(s.model.radius, 0.0f);
-  EXPECT_EQ(s.model.center, vec3(2, -1, 7));
-  s.mesh.Clear();
-  s.mesh.GenBox(0, 0, 0);
-  s.mesh.Scale(10, 10, 10);
-  s.model.Refresh();
-  EXPECT_NEAR(s.model.radius, 10 * std::sqrt(0.75f), 1e-5f);
-  ExpectNear(s.model.center, vec3(5, 5, 5));
-  for (uint32_t v = 0; v < s.model.vertexCount; ++v)  // the box's normals point out
-    EXPECT_GT(dot(s.model.normals[v], s.model.verts[v] - s.model.center), 0) << v;
-}
-
-TEST(Model, ReNormalFollowsTheModelsOwnVertices) {
-  Scene s;
-  s.mesh.GenBox(0, 0, 0);
-  s.model.Assign(&s.mesh);
-  // Shear the model's copy: the top face (z = 1) tilts toward +x.
-  for (uint32_t v = 0; v < s.model.vertexCount; ++v) s.model.verts[v].z += s.model.verts[v].x;
-  s.model.ReNormal();
-  const vec3 tilted = normalize(vec3(-1, 0, 1));
-  int onTop = 0;
-  for (uint32_t t = 0; t < s.mesh.triCount; ++t) {
-    const uint32_t* tri = s.mesh.tris + 3 * t;
-    if (s.mesh.pos[tri[0]].z != 1 || s.mesh.pos[tri[1]].z != 1 || s.mesh.pos[tri[2]].z != 1)
-      continue;
-    ++onTop;
-    ExpectNear(s.mesh.triNorm[t], tilted);
-  }
-  EXPECT_EQ(onTop, 2);
-  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
-    EXPECT_NEAR(length(s.model.normals[v]), 1.0f, 1e-5f) << v;
-  // The shared mesh keeps its own positions.
-  for (uint32_t v = 0; v < s.mesh.vertCount; ++v)
-    EXPECT_TRUE(s.mesh.pos[v].z == 0 || s.mesh.pos[v].z == 1) << v;
-}
-
-TEST(Model, WorldMatrixPlacesAndTurnsTheModel) {
-  Model m;
-  m.angles = vec3(0, 0, 90);
-  m.position = vec3(1, 2, 3);
-  m.center = vec3(1, 0, 0);
-  m.UpdateMatrix();
-  ExpectNear(m.world.transformPoint(vec3(1, 0, 0)), vec3(1, 3, 3));
-  ExpectNear(m.worldCenter, vec3(1, 3, 3));
-  ExpectNear(m.invWorld.transformPoint(vec3(1, 3, 3)), vec3(1, 0, 0));
-  m.Reset();
-  EXPECT_EQ(m.world.m[12], 0.0f);
-  EXPECT_EQ(m.slot, -1);
-  EXPECT_EQ(m.hitTriangle, -1);
-}
-
-TEST(Model, TextureNamesAreCopiedUnlessTheMeshHasNone) {
-  Scene s;
-  s.mesh.GenBox(0, 0, 0);
-  s.model.Assign(&s.mesh);
-  ASSERT_EQ(s.model.groupCount, 1);
-  EXPECT_STREQ(s.model.texName[0].c_str(), "empty");
-  EXPECT_EQ(s.model.texId[0], 0u);
-  s.model.texId[0] = 77;
-  Mesh bare;
-  bare.Init();
-  LineMesh(bare, 3);
-  s.model.Assign(&bare);
-  EXPECT_EQ(s.model.groupCount, 1);
-  EXPECT_EQ(s.model.texId[0], 77u);
-  EXPECT_EQ(s.model.vertexCount, 3u);
-  s.model.Release();
-  bare.Clear();
-  EXPECT_EQ(s.model.texName, nullptr);
-  EXPECT_EQ(s.model.mesh, nullptr);
-}
-
-namespace {
-// A two-bone arm along x (root at the origin, elbow at (2, 0, 0)) with one
-// vertex on each bone and a clip that bends the elbow 90 degrees about z.
-struct Arm : Scene {
-  CAnim clip;
-  AnimTrack tracks[2];
-  float times[2] = {1, 10};
-  vec3 bend[2] = {vec3(0, 0, kPi * 0.5f), vec3(0, 0, kPi * 0.5f)};
-
-  Arm() {
-    LineMesh(mesh, 3);
-    mesh.pos[2] = vec3(3, 0, 0);
-    mesh.resizeB(2, true);
-    mesh.boneName[0].assign("Root");
-    mesh.boneName[1].assign("Elbow");
-    mesh.bonePos[0] = vec3();
-    mesh.bonePos[1] = vec3(2, 0, 0);
-    mesh.boneRot[0] = mesh.boneRot[1] = vec3();
-    mesh.boneParent[0] = -1;
-    mesh.boneParent[1] = 0;
-    const uint32_t bone[3] = {0, 0, 1};
-    for (uint32_t v = 0; v < 3; ++v) {
-      ResizeArray(mesh.boneIdx[v], 1, "test", __LINE__, "Arm");
-      ResizeArray(mesh.weights[v], 1, "test", __LINE__, "Arm");
-      mesh.weightCount[v] = 1;
-      mesh.boneIdx[v][0] = bone[v];
-      mesh.weights[v][0] = 1;
-    }
-    model.Assign(&mesh);
-    tracks[1].rotCount = 2;
-    tracks[1].rotTimes = times;
-    tracks[1].rotKeys = bend;
-    clip.frames = 20;
-    clip.boneCount = 2;
-    clip.tracks = tracks;
-    ResizeArray(model.anims, 1, "test", __LINE__, "Arm");
-    model.anims[0] = &clip;
-    model.animCount = 1;
-  }
-};
-}  // namespace
-
-TEST(Model, SkinningBendsTheArmOnceAClipHasWeight) {
-  Arm arm;
-  ASSERT_EQ(arm.model.boneCount, 2);
-  EXPECT_TRUE(arm.model.UpdateSkin(0.1f));  // no weight yet: the rest pose
-  for (uint32_t v = 0; v < 3; ++v) ExpectNear(arm.model.verts[v], arm.mesh.pos[v]);
-  EXPECT_EQ(arm.clip.time, 1.0f);
-  arm.clip.weight = 1;
-  ASSERT_TRUE(arm.model.UpdateSkin(0.1f));
-  ExpectNear(arm.model.verts[1], vec3(1, 0, 0));
-  ExpectNear(arm.model.verts[2], vec3(2, 1, 0));
-  const float time = arm.clip.time;
-  EXPECT_GT(time, 1.0f);
-  arm.model.curAnim = 1;  // == animCount: skinning off
-  arm.clip.weight = 1;
-  arm.model.verts[2] = vec3(9, 9, 9);
-  EXPECT_FALSE(arm.model.UpdateSkin(0.1f));
-  EXPECT_EQ(arm.model.verts[2], vec3(9, 9, 9));
-  EXPECT_EQ(arm.clip.time, time);
-  EXPECT_EQ(FindBone(arm.model, "Elbow"), 1);
-  LogCapture log;
-  EXPECT_EQ(FindBone(arm.model, "elbow"), -1);  // case-sensitive
-  EXPECT_TRUE(log.Contains("ERROR::can't found bone [elbow]"));
-}
-
-namespace {
 // The same sphere mesh behind two models at one tilted placement, one of
 // them with a query index.
 struct Pair : Scene {
@@ -214,10 +45,136 @@ struct Pair : Scene {
   }
   ~Pair() { indexed.Release(); }
 };
-
 }  // namespace
 
-TEST(ModelQueries, RayHitsTheTurnedSurfaceAndFarSweepsTouchNothing) {
+TEST(Model, BoundsFollowTheMeshThroughRefreshAndTheMatrixPlacesIt) {
+  Scene s;
+  s.model.position = vec3(4, 5, 6);
+  s.model.Assign(&s.mesh);  // no vertices: an empty model
+  EXPECT_TRUE(s.model.vertexCount == 0 && s.model.verts == nullptr && s.model.radius == 0);
+  EXPECT_EQ(s.model.worldCenter, vec3(4, 5, 6));
+  vec3 hit, normal;
+  float t = 1;
+  EXPECT_FALSE(s.model.RayCast(vec3(4, 5, 7), vec3(0, 0, -2), hit, normal, t));
+  const std::tuple<uint32_t, float, float> lines[] = {{3, 1, 1}, {9, 4, 4}, {2, 0.5f, 0.5f}};
+  for (const auto& [n, centre, radius] : lines) {
+    n > 2 ? LineMesh(s.mesh, n) : void(s.mesh.resizeV(n, false));  // 2: the 9 shrunk
+    s.model.Refresh();
+    ASSERT_EQ(s.model.vertexCount, n);
+    EXPECT_EQ(s.model.verts[n - 1], vec3(n - 1.0f, 0, 0));
+    EXPECT_EQ(s.model.center, vec3(centre, 0, 0));
+    EXPECT_EQ(s.model.radius, radius);
+  }
+  for (int v = 0; v < 2; ++v) s.mesh.pos[v] = vec3(2, -1, 7);
+  s.model.Refresh();
+  EXPECT_EQ(s.model.radius, 0.0f);
+  EXPECT_EQ(s.model.center, vec3(2, -1, 7));
+  s.mesh.Clear();
+  s.mesh.GenBox(0, 0, 0);
+  s.mesh.Scale(10, 10, 10);
+  s.model.Refresh();
+  EXPECT_NEAR(s.model.radius, 10 * std::sqrt(0.75f), 1e-5f);
+  ExpectNear(s.model.center, vec3(5, 5, 5));
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)  // the box's normals point out
+    EXPECT_GT(dot(s.model.normals[v], s.model.verts[v] - s.model.center), 0) << v;
+  // The world matrix turns about the centre and places it.
+  Model m;
+  m.angles = vec3(0, 0, 90);
+  m.position = vec3(1, 2, 3);
+  m.center = vec3(1, 0, 0);
+  m.UpdateMatrix();
+  ExpectNear(m.world.transformPoint(vec3(1, 0, 0)), vec3(1, 3, 3));
+  ExpectNear(m.worldCenter, vec3(1, 3, 3));
+  ExpectNear(m.invWorld.transformPoint(vec3(1, 3, 3)), vec3(1, 0, 0));
+  m.Reset();
+  EXPECT_TRUE(m.world.m[12] == 0 && m.slot == -1 && m.hitTriangle == -1);
+}
+
+TEST(Model, ReNormalFollowsTheModelsOwnVerticesAndTextureNamesAreCopied) {
+  Scene s;
+  s.mesh.GenBox(0, 0, 0);
+  s.model.Assign(&s.mesh);
+  // Shear the model's copy: the top face (z = 1) tilts toward +x.
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v) s.model.verts[v].z += s.model.verts[v].x;
+  s.model.ReNormal();
+  for (int t = 0; t < 2; ++t) ExpectNear(s.mesh.triNorm[t], normalize(vec3(-1, 0, 1)));  // top
+  for (uint32_t v = 0; v < s.model.vertexCount; ++v)
+    EXPECT_NEAR(length(s.model.normals[v]), 1.0f, 1e-5f) << v;
+  // The shared mesh keeps its own positions.
+  for (uint32_t v = 0; v < s.mesh.vertCount; ++v)
+    EXPECT_TRUE(s.mesh.pos[v].z == 0 || s.mesh.pos[v].z == 1) << v;
+  // Texture names are copied unless the mesh has none.
+  ASSERT_TRUE(s.model.groupCount == 1 && s.model.texId[0] == 0);
+  EXPECT_STREQ(s.model.texName[0].c_str(), "empty");
+  s.model.texId[0] = 77;
+  Mesh bare;
+  bare.Init();
+  LineMesh(bare, 3);
+  s.model.Assign(&bare);
+  EXPECT_TRUE(s.model.groupCount == 1 && s.model.texId[0] == 77u && s.model.vertexCount == 3u);
+  s.model.Release();
+  bare.Clear();
+  EXPECT_TRUE(s.model.texName == nullptr && s.model.mesh == nullptr);
+}
+
+// A two-bone arm along x (root at the origin, elbow at (2, 0, 0)) with one
+// vertex on each bone and a clip that bends the elbow 90 degrees about z.
+TEST(Model, SkinningBendsTheArmOnceAClipHasWeight) {
+  Scene arm;
+  Mesh& mesh = arm.mesh;
+  LineMesh(mesh, 3);
+  mesh.pos[2] = vec3(3, 0, 0);
+  mesh.resizeB(2, true);
+  for (int b = 0; b < 2; ++b) {
+    mesh.boneName[b].assign(b ? "Elbow" : "Root");
+    mesh.bonePos[b] = vec3(2.0f * b, 0, 0);
+    mesh.boneRot[b] = vec3();
+    mesh.boneParent[b] = b - 1;
+  }
+  for (uint32_t v = 0; v < 3; ++v) {
+    ResizeArray(mesh.boneIdx[v], 1, "test", __LINE__, "Arm");
+    ResizeArray(mesh.weights[v], 1, "test", __LINE__, "Arm");
+    mesh.weightCount[v] = 1;
+    mesh.boneIdx[v][0] = v / 2;
+    mesh.weights[v][0] = 1;
+  }
+  Model& model = arm.model;
+  model.Assign(&mesh);
+  CAnim clip;
+  AnimTrack tracks[2];
+  float times[2] = {1, 10};
+  vec3 bend[2] = {vec3(0, 0, kPi * 0.5f), vec3(0, 0, kPi * 0.5f)};
+  tracks[1].rotCount = 2;
+  tracks[1].rotTimes = times;
+  tracks[1].rotKeys = bend;
+  clip.frames = 20;
+  clip.boneCount = 2;
+  clip.tracks = tracks;
+  ResizeArray(model.anims, 1, "test", __LINE__, "Arm");
+  model.anims[0] = &clip;
+  model.animCount = 1;
+  ASSERT_EQ(model.boneCount, 2);
+  EXPECT_TRUE(model.UpdateSkin(0.1f));  // no weight yet: the rest pose
+  for (uint32_t v = 0; v < 3; ++v) ExpectNear(model.verts[v], mesh.pos[v]);
+  EXPECT_EQ(clip.time, 1.0f);
+  clip.weight = 1;
+  ASSERT_TRUE(model.UpdateSkin(0.1f));
+  ExpectNear(model.verts[1], vec3(1, 0, 0));
+  ExpectNear(model.verts[2], vec3(2, 1, 0));
+  const float time = clip.time;
+  EXPECT_GT(time, 1.0f);
+  model.curAnim = 1;  // == animCount: skinning off
+  clip.weight = 1;
+  model.verts[2] = vec3(9, 9, 9);
+  EXPECT_FALSE(model.UpdateSkin(0.1f));
+  EXPECT_TRUE(model.verts[2] == vec3(9, 9, 9) && clip.time == time);
+  EXPECT_EQ(FindBone(model, "Elbow"), 1);
+  LogCapture log;
+  EXPECT_EQ(FindBone(model, "elbow"), -1);  // case-sensitive
+  EXPECT_TRUE(log.Contains("ERROR::can't found bone [elbow]"));
+}
+
+TEST(ModelQueries, RayHitsTheTurnedSurfaceFarSweepsTouchNothingAndIndexesAreShared) {
   Pair p;
   for (Model* m : {&p.model, &p.indexed}) {
     // Down the world z axis through the centre: the hit lies on the sphere
@@ -237,26 +194,25 @@ TEST(ModelQueries, RayHitsTheTurnedSurfaceAndFarSweepsTouchNothing) {
   float nearest = 1;
   EXPECT_FALSE(
       p.model.SweepSphere(p.model.worldCenter + vec3(20, 0, 0), v, 1, point, normal, nearest));
-  EXPECT_EQ(v, vec3(1, 0, 0));
-  EXPECT_EQ(nearest, 1.0f);
+  EXPECT_TRUE(v == vec3(1, 0, 0) && point == vec3(7, 7, 7) && nearest == 1);
   EXPECT_EQ(p.model.hitTriangle, 3);
-  EXPECT_EQ(point, vec3(7, 7, 7));
-}
-
-// Three points in a row 0.0006 apart: neighbours are duplicates, the ends
-// are not. Thousands of vertices on them fill their lists to the cap the
-// way the all-pairs scan does.
-TEST(Model, CrowdsOfCoincidentVerticesGetTheScansCappedLists) {
-  Scene s;
-  LineMesh(s.mesh, 1500);
-  for (uint32_t v = 0; v < 1500; ++v) s.mesh.pos[v] = vec3(1 + (v % 3) * 0.0006f, 2, 3);
-  const reference::Dupes expected = reference::DupeVerts(s.mesh);
-  s.model.Assign(&s.mesh);
-  ASSERT_EQ(s.model.vertexCount, 1500u);
-  for (uint32_t v = 0; v < 1500; ++v) {
-    ASSERT_EQ(s.mesh.dupeCount[v], expected.lists[v].size()) << v;
-    ASSERT_TRUE(std::equal(expected.lists[v].begin(), expected.lists[v].end(), s.mesh.dupes[v]))
-        << v;
-  }
-  EXPECT_EQ(s.mesh.dupeCount[0], 255);
+  // Models of one unchanged mesh share their query index; it outlives the
+  // model it was built for.
+  Model b, c;
+  for (Model* m : {&b, &c}) m->Assign(&p.mesh);
+  b.ShareQueryIndex(p.indexed);
+  EXPECT_EQ(b.queryIndex, p.indexed.queryIndex);
+  c.verts[0].x += 0.25f;  // its own shape now: an index of its own
+  c.ShareQueryIndex(p.indexed);
+  ASSERT_NE(c.queryIndex, nullptr);
+  EXPECT_NE(c.queryIndex, p.indexed.queryIndex);
+  p.indexed.Release();
+  b.position = vec3(0, 0, 5);
+  b.UpdateMatrix();
+  vec3 hit;
+  float t = 1;
+  ASSERT_TRUE(b.RayCast(vec3(0, 0, 8), vec3(0, 0, -4), hit, normal, t));
+  EXPECT_NEAR(hit.z, 5 + 1.5f, 1e-3);  // the top of the scaled sphere
+  b.Release();
+  c.Release();
 }
