@@ -1,5 +1,4 @@
-// Clip files from untrusted bytes: parsing must reject or load, never read
-// out of bounds, and a loaded clip must be safe to sample.
+// Clip files: parsing rejects or loads without out-of-bounds reads; a loaded clip samples safely.
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -12,12 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!ParseClip(data, size, clip, reason, sizeof reason)) return 0;
   const uint16_t length = static_cast<uint16_t>(clip.frames);
   volatile float sink = 0;
-  for (int i = 0; i < clip.boneCount; ++i) {
-    for (float time : {0.0f, 1.0f, 0.5f * clip.frames, static_cast<float>(clip.frames)}) {
-      sink = sink + clip.tracks[i].SamplePos(time, length).x;
-      sink = sink + clip.tracks[i].SampleRot(time, length).z;
-    }
-  }
+  for (int i = 0; i < clip.boneCount; ++i)
+    for (float time : {0.0f, 1.0f, 0.5f * clip.frames, static_cast<float>(clip.frames)})
+      sink = sink + clip.tracks[i].SamplePos(time, length).x +
+             clip.tracks[i].SampleRot(time, length).z;
   clip.Clear();
   return 0;
 }

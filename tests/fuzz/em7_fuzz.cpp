@@ -1,5 +1,5 @@
-// EM7 bodies, then what a model does with an accepted mesh: take it, set up
-// its textures and skeleton, build the outline edges, bound it and cast a ray.
+// EM7 bodies, then what a model does with an accepted mesh: take it, set up its textures and
+// skeleton, build the outline edges, bound it and cast a ray.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,8 +8,7 @@
 #include "geometry/model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+  FILE* file = size ? fmemopen(const_cast<uint8_t*>(data), size, "rb") : nullptr;
   if (!file) return 0;
   Mesh mesh;
   mesh.Init();
@@ -20,12 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The pairwise passes are quadratic: big meshes only slow the search.
   if (ok && mesh.vertCount <= 512 && mesh.triCount <= 1024) {
     Model model;
-    model.Reset();
-    model.Assign(&mesh);
-    model.SetMeshTex();
-    model.InitSkelet();
-    mesh.BuildEdges();
-    model.ComputeBounds();
+    model.Reset(), model.Assign(&mesh), model.SetMeshTex(), model.InitSkelet();
+    mesh.BuildEdges(), model.ComputeBounds();
     vec3 hit, normal;
     float t = 1.0f;
     model.RayCast(model.worldCenter + vec3(0, 0, 2 * model.radius + 1),

@@ -1,5 +1,4 @@
-// The loaders under test open files by name: each input is written to an
-// anonymous in-memory file and handed over as its /proc path.
+// The loaders open files by name: each input goes to an in-memory file, named by its /proc path.
 #pragma once
 #include <sys/mman.h>
 #include <unistd.h>

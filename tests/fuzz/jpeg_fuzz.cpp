@@ -1,5 +1,4 @@
-// libFuzzer target: any byte string must decode or be refused without a
-// crash, a leak or a read outside the data.
+// Any byte string decodes or is refused without a crash, a leak or a read outside the data.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

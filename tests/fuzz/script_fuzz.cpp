@@ -1,5 +1,5 @@
-// The run harness's --script reader: any text must parse into events or be
-// refused with a reason, and accepted events come out in frame order.
+// The run harness's --script reader: any text parses into events or is refused with a reason,
+// and accepted events come out in frame order.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,10 +8,9 @@
 #include "shell/harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
   std::vector<ScriptEvent> events;
   std::string error;
-  if (!ParseScript(text, &events, &error)) {
+  if (!ParseScript(std::string(reinterpret_cast<const char*>(data), size), &events, &error)) {
     if (error.empty()) __builtin_trap();
     return 0;
   }

@@ -1,5 +1,4 @@
-// libFuzzer target: any byte string must load or be refused with a log line,
-// without a crash or a read outside the data.
+// Any byte string loads or is refused with a log line, without a crash or a read outside it.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,12 +1,12 @@
-// The generated content with entries damaged the ways files get damaged (cut
-// short, bit rot, emptied, zeroed, absurd header counts): the program must
-// run on, log which file it gave up on, and fall back instead of loading it.
+// The generated content damaged the ways files get damaged (cut short, bit rot, emptied, zeroed,
+// absurd header counts): the program runs on, logs which file it gave up on and falls back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
-#include <ostream>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "storage/archive_writer.h"
@@ -15,134 +15,80 @@
 
 namespace {
 enum How { kCut, kFlip, kEmpty, kZero, kMax };
-struct Damage {
-  const char* file;  // an archive entry, or the loose "bark.tga" the tree is given
-  How how;
-  size_t at;     // kCut: bytes kept; kFlip: the byte flipped; kZero: bytes kept before the zeros
-  bool refused;  // the file is not loaded at all (sph.col is read as far as it is usable)
-};
-struct DamageRun {
-  const char* name;
-  std::vector<Damage> damage;
-};
-void PrintTo(const DamageRun& run, std::ostream* out) {
-  *out << run.name;
-}
+// {file, how, at}: kCut keeps `at` bytes, kFlip flips byte `at`, kZero zeroes from `at`. All but
+// sph.col (read as far as it is usable) are refused. "bark.tga" is the tree's loose bark.
+using Damage = std::tuple<const char*, How, size_t>;
 
-// A 4 x 4 true-colour TGA, the tree's bark once it is renamed.
-std::vector<uint8_t> SmallTga() {
-  std::vector<uint8_t> t(18 + 4 * 4 * 3, 0x80);
-  std::fill(t.begin(), t.begin() + 18, 0);
-  t[2] = 2, t[12] = t[14] = 4, t[16] = 24;
-  return t;
-}
-
-void Apply(std::vector<uint8_t>& d, How how, size_t at, const char* file) {
+void Apply(std::vector<uint8_t>& d, How how, size_t at, const std::string& name) {
   if (how == kCut || how == kEmpty) d.resize(how == kCut ? std::min(at, d.size()) : 0);
   if (how == kFlip) d.at(at) ^= 0x81;
   if (how == kZero) std::fill(d.begin() + static_cast<long>(std::min(at, d.size())), d.end(), 0);
   if (how != kMax) return;
-  const std::string name = file;
-  size_t from = 0, n = 0;  // the header fields that count what follows
-  if (name.find(".Model") != std::string::npos) from = 3, n = 13;  // V, P, B, G, S
-  if (name.find(".Anim") != std::string::npos) from = 2, n = 5;    // frames, tracks
-  if (name.find(".Line") != std::string::npos) from = 3, n = 4;    // strands, first points
-  if (name.find(".col") != std::string::npos) from = 0, n = 2;     // placements
-  if (name.find(".tga") != std::string::npos) from = 12, n = 4;    // width, height
-  if (name.find(".jpg") != std::string::npos) {                    // the frame's height, width
-    for (size_t i = 0; i + 9 < d.size(); ++i)
-      if (d[i] == 0xFF && d[i + 1] == 0xC0) from = i + 5, n = 4;
-  }
-  std::fill(d.begin() + static_cast<long>(from), d.begin() + static_cast<long>(from + n), 0xFF);
+  size_t from = 0, n = 2;  // the header fields that count what follows (.col: placements)
+  if (name.find(".Model") != name.npos) from = 3, n = 13;  // V, P, B, G, S
+  if (name.find(".Anim") != name.npos) from = 2, n = 5;    // frames, tracks
+  if (name.find(".Line") != name.npos) from = 3, n = 4;    // strands, first points
+  if (name.find(".tga") != name.npos) from = 12, n = 4;    // width, height
+  for (size_t i = 0; name.find(".jpg") != name.npos && i + 9 < d.size(); ++i)
+    if (d[i] == 0xFF && d[i + 1] == 0xC0) from = i + 5, n = 4;  // the frame's height, width
+  std::fill_n(d.begin() + static_cast<long>(from), n, 0xFF);
 }
 
-const DamageRun kRuns[] = {
-    {"cut",
-     {{"bin\\pegasus.Model", kCut, 4000, true},
-      {"bin\\run.Anim", kCut, 40, true},
-      {"KT.jpg", kCut, 120, true},
-      {"bark.tga", kCut, 30, true},
-      {"KT.Line", kCut, 100, true},
-      {"bin\\sph.col", kCut, 3, false}}},
-    {"flipped",
-     {{"bin\\earthling.Model", kFlip, 6, true},
-      {"bin\\stand.Anim", kFlip, 0, true},
-      {"MV.jpg", kFlip, 1, true},
-      {"bark.tga", kFlip, 2, true},
-      {"MV.Line", kFlip, 0, true},
-      {"bin\\sph.col", kZero, 4, false}}},
-    {"emptied-zeroed",
-     {{"bin\\map2.Model", kZero, 0, true},
-      {"bin\\hwalk.Anim", kEmpty, 0, true},
-      {"ZL.jpg", kEmpty, 0, true},
-      {"bark.tga", kEmpty, 0, true},
-      {"ZL.Line", kZero, 0, true},
-      {"bin\\sph.col", kEmpty, 0, false}}},
-    {"max-counts",
-     {{"bin\\tree.Model", kMax, 0, true},
-      {"bin\\fly.Anim", kMax, 0, true},
-      {"WN.jpg", kMax, 0, true},
-      {"WN.Line", kMax, 0, true},
-      {"bin\\sph.col", kMax, 0, false}}},
-    {"max-tga", {{"bark.tga", kMax, 0, true}}},
-    // A shader that can't be built stops the program with its message.
-    {"shader", {{"eye.ps", kCut, 200, true}}},
+// clang-format off
+const std::vector<Damage> kRuns[] = {
+    {{"bin\\pegasus.Model", kCut, 4000}, {"bin\\run.Anim", kCut, 40}, {"KT.jpg", kCut, 120},
+     {"bark.tga", kCut, 30}, {"KT.Line", kCut, 100}, {"bin\\sph.col", kCut, 3}},
+    {{"bin\\earthling.Model", kFlip, 6}, {"bin\\stand.Anim", kFlip, 0}, {"MV.jpg", kFlip, 1},
+     {"bark.tga", kFlip, 2}, {"MV.Line", kFlip, 0}, {"bin\\sph.col", kZero, 4}},
+    {{"bin\\map2.Model", kZero, 0}, {"bin\\hwalk.Anim", kEmpty, 0}, {"ZL.jpg", kEmpty, 0},
+     {"bark.tga", kEmpty, 0}, {"ZL.Line", kZero, 0}, {"bin\\sph.col", kEmpty, 0}},
+    {{"bin\\tree.Model", kMax, 0}, {"bin\\fly.Anim", kMax, 0}, {"WN.jpg", kMax, 0},
+     {"WN.Line", kMax, 0}, {"bin\\sph.col", kMax, 0}},
+    {{"bark.tga", kMax, 0}},
+    {{"eye.ps", kCut, 200}},  // a shader that can't be built stops the program, saying so
 };
+// clang-format on
 
-class DamagedContent : public testing::TestWithParam<DamageRun> {};
+class DamagedContent : public testing::TestWithParam<std::vector<Damage>> {};
 
 TEST_P(DamagedContent, IsLoggedByNameAndFallenBackFrom) {
-  const DamageRun& run = GetParam();
   std::vector<ArchiveEntry> entries = BuiltEntries();
   ASSERT_FALSE(entries.empty());
   TempDir dir(true);
-  std::vector<uint8_t> tga = SmallTga();
-  for (const Damage& d : run.damage) {
-    if (!std::strcmp(d.file, "bark.tga")) Apply(tga, d.how, d.at, d.file);
+  std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 24, 0};
+  tga.resize(18 + 4 * 4 * 3, 0x80);  // a 4 x 4 true-colour TGA
+  for (const auto& [file, how, at] : GetParam()) {
+    if (!std::strcmp(file, "bark.tga")) Apply(tga, how, at, file);
     for (ArchiveEntry& e : entries)
-      if (e.name == d.file) Apply(e.data, d.how, d.at, d.file);
+      if (e.name == file) Apply(e.data, how, at, file);
   }
-  // The tree's bark becomes a TGA (same name length), read as a loose file.
-  for (ArchiveEntry& e : entries) {
+  for (ArchiveEntry& e : entries) {  // the bark becomes the loose TGA (same name length)
     auto at = std::search(e.data.begin(), e.data.end(), "bark.jpg", "bark.jpg" + 8);
     if (e.name == "bin\\tree.Model" && at != e.data.end()) std::copy_n("bark.tga", 8, at);
   }
   ASSERT_TRUE(WriteWholeFile("brookfield.core", BuildArchive(entries)));
   ASSERT_TRUE(WriteWholeFile("bark.tga", tga));
-  std::string out, log;
-  ASSERT_EQ(RunCommand(
-                "SDL_AUDIODRIVER=dummy HOME=$PWD XDG_STATE_HOME=$PWD ASAN_OPTIONS=detect_leaks=0 " +
-                    BinaryPath("quietharbour") +
-                    " --windowed --size 160x120 --frames 30 --fixed-dt 0.02 2>&1",
-                &out),
-            0)
+  std::string out, log, line;
+  const std::string env = "SDL_AUDIODRIVER=dummy HOME=$PWD XDG_STATE_HOME=$PWD ";
+  const std::string args = " --windowed --size 160x120 --frames 30 --fixed-dt 0.02 2>&1";
+  ASSERT_EQ(
+      RunCommand(env + "ASAN_OPTIONS=detect_leaks=0 " + BinaryPath("quietharbour") + args, &out), 0)
       << out;
-  EXPECT_EQ(out.find("Sanitizer"), std::string::npos) << out;
-  EXPECT_EQ(out.find("runtime error"), std::string::npos) << out;
+  EXPECT_TRUE(out.find("Sanitizer") == out.npos && out.find("runtime error") == out.npos) << out;
   ASSERT_EQ(RunCommand(BinaryPath("qhtool") + " log dump.mem", &log), 0);
-  std::vector<std::string> problems, loaded;
-  size_t from = 0;
-  for (size_t end; (end = log.find('\n', from)) != std::string::npos; from = end + 1) {
-    const std::string line = log.substr(from, end - from);
-    if (line.find("WARNING::") != std::string::npos || line.find("ERROR::") != std::string::npos)
-      problems.push_back(line);
-    if (line.find("oaded ") != std::string::npos) loaded.push_back(line);
-  }
-  for (const Damage& d : run.damage) {
-    const std::string name = d.file;
-    auto names = [&](const std::string& l) { return l.find(name) != std::string::npos; };
-    EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), names)) << d.file << "\n" << log;
-    if (d.refused) {
-      EXPECT_FALSE(std::any_of(loaded.begin(), loaded.end(), names)) << d.file << "\n" << log;
+  for (const auto& [file, how, at] : GetParam()) {
+    bool named = false, loaded = false;
+    for (std::istringstream in(log); std::getline(in, line);) {
+      if (line.find(file) == line.npos) continue;
+      named |= line.find("WARNING::") != line.npos || line.find("ERROR::") != line.npos;
+      loaded |= line.find("oaded ") != line.npos;
     }
+    EXPECT_TRUE(named) << file << "\n" << log;
+    EXPECT_FALSE(loaded && std::strcmp(file, "bin\\sph.col")) << file << "\n" << log;
   }
-  EXPECT_TRUE(std::strcmp(run.name, "shader") || out.find("Seriously") != std::string::npos) << out;
+  EXPECT_TRUE(std::strcmp(std::get<0>(GetParam()[0]), "eye.ps") ||
+              out.find("Seriously") != out.npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, DamagedContent, testing::ValuesIn(kRuns),
-                         [](const testing::TestParamInfo<DamageRun>& info) {
-                           std::string n = info.param.name;
-                           std::replace(n.begin(), n.end(), '-', '_');
-                           return n;
-                         });
+INSTANTIATE_TEST_SUITE_P(Runs, DamagedContent, testing::ValuesIn(kRuns));
 }  // namespace

@@ -49,23 +49,15 @@ TEST(HarnessScript, ParsesEveryEventKindInFrameOrderRejectsBadLinesAndStepsTheWh
 }
 
 TEST(HarnessOptions, ParsesAndValidates) {
-  const char* argv[] = {"qh",
-                        "--windowed",
-                        "--size",
-                        "640x480",
-                        "--frames",
-                        "12",
-                        "--fixed-dt",
-                        "0.016",
-                        "--trace",
-                        "t.jsonl",
-                        "--screenshot",
-                        "s.png",
-                        "--bench",
-                        "--script",
-                        "in.txt",
-                        "--camera",
-                        "-90.5,40,1e2,0,-12,270"};
+  // clang-format off
+  const char* argv[] = {"qh", "--windowed", "--size", "640x480", "--frames", "12", "--fixed-dt",
+      "0.016", "--trace", "t.jsonl", "--screenshot", "s.png", "--bench", "--script", "in.txt",
+      "--camera", "-90.5,40,1e2,0,-12,270"};
+  const char* bad[][2] = {{"--size", "640"}, {"--frames", "0"}, {"--fixed-dt", "-1"},
+      {"--fixed-dt", "0"}, {"--trace", nullptr}, {"--nope", nullptr}, {"--camera", "1,2,3,4,5"},
+      {"--camera", "1,2,3,4,5,6,7"}, {"--camera", "1,2,3,4,5,6x"}, {"--camera", "nan,0,0,0,0,0"},
+      {"--camera", "1;2;3;4;5;6"}, {"--camera", ""}};
+  // clang-format on
   HarnessOptions o;
   std::string error;
   ASSERT_TRUE(ParseHarnessOptions(17, const_cast<char**>(argv), &o, &error)) << error;
@@ -74,18 +66,6 @@ TEST(HarnessOptions, ParsesAndValidates) {
   EXPECT_TRUE(o.trace == "t.jsonl" && o.screenshot == "s.png" && o.script == "in.txt");
   EXPECT_EQ(std::vector<float>(o.camera, o.camera + 6),
             (std::vector<float>{-90.5f, 40, 100, 0, -12, 270}));
-  const char* bad[][2] = {{"--size", "640"},
-                          {"--frames", "0"},
-                          {"--fixed-dt", "-1"},
-                          {"--fixed-dt", "0"},
-                          {"--trace", nullptr},
-                          {"--nope", nullptr},
-                          {"--camera", "1,2,3,4,5"},
-                          {"--camera", "1,2,3,4,5,6,7"},
-                          {"--camera", "1,2,3,4,5,6x"},
-                          {"--camera", "nan,0,0,0,0,0"},
-                          {"--camera", "1;2;3;4;5;6"},
-                          {"--camera", ""}};
   for (const auto& args : bad) {
     const char* line[] = {"qh", args[0], args[1]};
     HarnessOptions b;

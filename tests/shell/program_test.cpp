@@ -14,28 +14,28 @@
 #include <vector>
 
 #include "game/spline.h"
-#include "storage/archive_writer.h"
 #include "support/fault_folder.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
 
 namespace {
-// The program in the working directory (config/ its settings folder, pics/ its pictures).
-// `leaks`: under the sanitizers, a run that must end without a leak of ours (the system
-// libraries' own are suppressed by name); other runs leave leaks to that one.
+// The program in the working directory (config/ its settings folder, pics/ its pictures). `leaks`:
+// a run that must end without a leak of ours (the system libraries' own are suppressed by name).
 int Play(const std::string& args, std::string* out = nullptr, const std::string& env = "",
          bool leaks = false) {
-  const std::string folders = " XDG_CONFIG_HOME=$PWD/config XDG_PICTURES_DIR=$PWD/pics ";
-  const std::string sanitizer =
-      leaks ? "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 LSAN_OPTIONS=suppressions=" +
-                  std::string(QH_SOURCE_DIR) + "/scripts/lsan.supp:print_suppressions=0 "
-            : "ASAN_OPTIONS=detect_leaks=0 ";
-  return RunCommand(env + folders + "SDL_AUDIODRIVER=dummy " + sanitizer +
-                        BinaryPath("quietharbour") + " --windowed --size 320x240 " + args + " 2>&1",
-                    out);
+  return RunCommand(
+      env + " XDG_CONFIG_HOME=$PWD/config XDG_PICTURES_DIR=$PWD/pics SDL_AUDIODRIVER=dummy " +
+          (leaks ? "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 LSAN_OPTIONS="
+                   "suppressions=" QH_SOURCE_DIR "/scripts/lsan.supp:print_suppressions=0 "
+                 : "ASAN_OPTIONS=detect_leaks=0 ") +
+          BinaryPath("quietharbour") + " --windowed --size 320x240 " + args + " 2>&1",
+      out);
 }
 
-// The log in plain text, as qhtool decodes it.
+const auto Has = [](const std::string& text, const std::string& part) {
+  return text.find(part) != text.npos;
+};
+
 std::string Log(const std::string& path) {
   std::string text;
   RunCommand(BinaryPath("qhtool") + " log " + path, &text);
@@ -68,22 +68,18 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
   TempDir dir(true);
   std::string out;  // first without the archive: it says so and exits with 0
   EXPECT_EQ(Play("--frames 3 --data nowhere", &out), 0);
-  EXPECT_NE(out.find("can't open core file (brookfield.core is in none of: nowhere/, "), out.npos);
+  EXPECT_TRUE(Has(out, "can't open core file (brookfield.core is in none of: nowhere/, "));
   ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
-  // Escape sampled for frame 8 ends the loop before that frame, as --frames 8
-  // does; fixed-step runs repeat; the camera stays where --camera puts it;
-  // Tab shows the help card and free view the badge.
+  // Escape sampled for frame 8 ends the loop before that frame, as --frames 8 does; fixed-step
+  // runs repeat; the camera stays where --camera puts it; Tab shows the help, free view a badge.
   dir.Write("quit.script", "# quit on frame 8\n8 key escape down\n9 key escape up\n");
   dir.Write("none.script", "# nothing\n");
   dir.Write("card.script", "2 key tab down\n3 key tab up\n5 key h down\n6 key h up\n");
   const std::string fixed = " --size 1024x768 --fixed-dt 0.016 --camera -90,-40.5,40,0,12,20 ";
   ASSERT_EQ(Play("--frames 100 --script quit.script --trace b.jsonl" + fixed), 0);
   ASSERT_EQ(Play("--frames 8 --script card.script --screenshot card.png" + fixed), 0);
-  ASSERT_EQ(
-      Play("--frames 8 --script none.script --trace a.jsonl --screenshot a.png --bench" + fixed,
-           &out),
-      0)
-      << out;
+  const std::string none = "--frames 8 --script none.script --screenshot ";
+  ASSERT_EQ(Play(none + "a.png --trace a.jsonl --bench" + fixed, &out), 0) << out;
   const std::vector<std::string> trace = ReadLines("a.jsonl");
   ASSERT_EQ(trace.size(), 8u);
   EXPECT_EQ(trace, ReadLines("b.jsonl"));
@@ -91,7 +87,7 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
       R"(,"camera":{"position":[-90,-40.5,40],"angles":[0,12,20],"fov":60}})";
   for (int i = 0; i < 8; ++i)
     EXPECT_TRUE(trace[i].rfind("{\"frame\":" + std::to_string(i) + ",\"dt\":0.016", 0) == 0 &&
-                trace[i].find(camera) != std::string::npos)
+                Has(trace[i], camera))
         << trace[i];
   const std::vector<uint8_t> plain = ReadPngRgb("a.png", 1024, 768),
                              card = ReadPngRgb("card.png", 1024, 768);
@@ -100,8 +96,12 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
   EXPECT_TRUE(panel > 100000 && text > 3000) << panel << " " << text;
   const auto [badge, name] = Count(plain, card, 0, 0, 200, 30);  // the badge, top left
   EXPECT_TRUE(badge > 2000 && name > 150) << badge << " " << name;
+  std::set<uint32_t> colours;  // a whole scene; the sky drawn behind it gives the same picture
+  for (size_t i = 0; i < plain.size(); i += 3)
+    colours.insert(plain[i] << 16 | plain[i + 1] << 8 | plain[i + 2]);
+  EXPECT_GT(colours.size(), 300u);
   for (const char* phase : {"update ", "swap ", "render.sky ", "render.overlay "})
-    EXPECT_NE(out.find(phase), std::string::npos) << out;
+    EXPECT_TRUE(Has(out, phase)) << out;
   // The machine, the window; the world loads through the manager, all is unloaded at exit.
   const std::string log = Log("dump.mem");
   std::vector<size_t> at;
@@ -113,26 +113,20 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
     at.push_back(log.find(line));
   EXPECT_TRUE(std::is_sorted(at.begin(), at.end()) && at.back() != log.npos) << log;
   EXPECT_EQ(log.substr(log.size() - 19), "::MM::Unload End()\n");
-  // A clean 30-frame run ends without a sanitizer report, and the cursor starts
-  // at the centre: frame 0 has no mouse-look turn.
+  ASSERT_EQ(Play(none + "f.png" + fixed, nullptr, "QH_SKY_FIRST=1"), 0);
+  EXPECT_TRUE(ReadPngRgb("f.png", 1024, 768) == plain);
+  // A clean run ends without a sanitizer report; the cursor starts centred (frame 0 doesn't turn).
   ASSERT_EQ(
       Play("--frames 30 --fixed-dt 0.016 --script none.script --trace c.jsonl", &out, "", true), 0)
       << out;
-  EXPECT_TRUE(out.find("Sanitizer") == out.npos && out.find("runtime error") == out.npos) << out;
-  const std::string first = ReadLines("c.jsonl").at(0);
-  const size_t angles = first.find("\"angles\":[", first.find("\"camera\":"));
-  float turn[3] = {1, 1, 1};
-  ASSERT_EQ(
-      std::sscanf(first.c_str() + angles, "\"angles\":[%f,%f,%f", &turn[0], &turn[1], &turn[2]), 3)
-      << first;
-  for (float angle : turn) EXPECT_NEAR(angle, 0, 1e-3) << first;
+  EXPECT_FALSE(Has(out, "Sanitizer") || Has(out, "runtime error")) << out;
+  for (float angle : Triple(ReadLines("c.jsonl").at(0), "angles", 4)) EXPECT_NEAR(angle, 0, 1e-3);
   dir.Write("bad.script", "1 key w sideways\n");  // bad options: exit 2
   for (const char* args : {"--frames nope", "--camera 1,2,3", "--script bad.script"})
     EXPECT_EQ(Play(args), 2) << args;
 
-  // Character 3's strands: edits nobody saved are kept at quit; from a working
-  // directory that can't be written, saves go into the state folder, and fail
-  // when that can't be made either.
+  // Character 3's strands: unsaved edits are kept at quit; from a working directory that can't be
+  // written, saves go into the state folder, and fail when that can't be made either.
   CSpline two;
   ASSERT_TRUE(two.Resize(2, -1) && two.Resize(0, 2) && two.Resize(1, 2));
   two.local[0][1] = two.local[1][1] = vec3(0, 0, 1);
@@ -141,19 +135,15 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
   dir.Write("edit.script",
             "2 key h down\n3 key h up\n5 key ctrl down\n6 key n down\n7 key n up\n8 key s down\n"
             "9 key s up\n10 key ctrl up\n");
-  ASSERT_EQ(Play("--frames 8 --fixed-dt 0.02 --script edit.script"),
-            0);  // quit before the save
+  ASSERT_EQ(Play("--frames 8 --fixed-dt 0.02 --script edit.script"), 0);  // quit before saving
   std::vector<uint8_t> kept;
-  CSpline recovered;
   ASSERT_TRUE(ReadWholeFile("KT.Line.recovery", &kept));
+  CSpline recovered;
   EXPECT_TRUE(recovered.Decode(kept.data(), kept.size()) && recovered.count == 0);
-  EXPECT_NE(
-      Log("dump.mem").find("WARNING::Spline::(KT.Line) unsaved edits kept in [KT.Line.recovery]"),
-      std::string::npos);
+  EXPECT_TRUE(Has(Log("dump.mem"), "WARNING::Spline::(KT.Line) unsaved edits kept in [KT.Line."));
   TempDir readOnly, state;
   ScratchMount mount(readOnly.path(), 1 << 24);
-  for (const char* name : {"brookfield.core", "edit.script"})
-    ASSERT_EQ(RunCommand("cp " + std::string(name) + " " + readOnly.path()), 0);
+  ASSERT_EQ(RunCommand("cp brookfield.core edit.script " + readOnly.path()), 0);
   ASSERT_TRUE(two.Save(readOnly.File("KT.Line").c_str()));
   if (!mount.MakeReadOnly()) GTEST_SKIP() << "no way to make a folder read-only here";
   const std::string s = state.path() + "/.local/state",
@@ -169,19 +159,15 @@ TEST(Program, RunsLogsTracesShootsBenchesRefusesBadOptionsAndKeepsStrandEdits) {
               0);
     const std::vector<std::string> t = ReadLines(state.File("t"));
     ASSERT_EQ(t.size(), 12u);
-    EXPECT_EQ(t[4].find("\"bone\":") != std::string::npos, i != 1)
-        << i;  // strands before Control+N
-    EXPECT_NE(t[10].find(i < 2 ? "\"Saved " + s + "/quietharbour/KT.Line\""
-                               : "\"can't save KT.Line: " + reason + "\""),
-              std::string::npos)
+    EXPECT_EQ(Has(t[4], "\"bone\":"), i != 1) << i;  // strands before Control+N
+    EXPECT_TRUE(Has(t[10], i < 2 ? "\"Saved " + s + "/quietharbour/KT.Line\""
+                                 : "\"can't save KT.Line: " + reason + "\""))
         << t[10];
   }
   struct stat folder;  // the user's own, as state folders are
   EXPECT_TRUE(stat((s + "/quietharbour").c_str(), &folder) == 0 && (folder.st_mode & 0777) == 0700);
-  EXPECT_NE(Log(s + "/quietharbour/dump.mem")
-                .find("WARNING::the working directory can't be written: the log and saves go to [" +
-                      s + "/quietharbour/]"),
-            std::string::npos);
+  EXPECT_TRUE(Has(Log(s + "/quietharbour/dump.mem"),
+                  "can't be written: the log and saves go to [" + s + "/quietharbour/]"));
   EXPECT_TRUE(ReadWholeFile(readOnly.File("KT.Line"), &kept) && kept == two.Encode());
 }
 
@@ -212,28 +198,9 @@ TEST(Extras, VirtualGamepadSettingsDataFolderAndScreenshotKey) {
   EXPECT_NEAR(Triple(plain[60], "angles", 4)[1] - Triple(plain[59], "angles", 4)[1], -2.0f, 0.05f);
   EXPECT_NEAR(Triple(pad[60], "angles", 4)[1] - Triple(pad[59], "angles", 4)[1], 4.0f, 0.05f);
   const std::string log = Log("dump.mem");
-  EXPECT_NE(log.find("WARNING::Settings::" + dir.path() + "/config/quietharbour/settings.ini:4: "),
-            std::string::npos)
+  EXPECT_TRUE(
+      Has(log, "WARNING::Settings::" + dir.path() + "/config/quietharbour/settings.ini:4: ") &&
+      Has(log, "Screenshot [" + dir.path() + "/pics/quietharbour-0001.png]"))
       << log;
-  EXPECT_NE(log.find("Screenshot [" + dir.path() + "/pics/quietharbour-0001.png]"),
-            std::string::npos);
   EXPECT_EQ(ReadPngRgb("pics/quietharbour-0001.png", 640, 480).size(), 640u * 480 * 3);
-}
-
-TEST(Program, TheSkyDrawnBehindTheSceneGivesThePictureOfTheSkyDrawnFirst) {
-  TempDir dir(true);
-  ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
-  // The controlled character runs and the view turns.
-  dir.Write("run.script", "2 key w down\n2 button left down\n10 mouse 40 -10\n");
-  const std::string run = "--frames 40 --fixed-dt 0.016 --script run.script --screenshot ";
-  ASSERT_EQ(Play(run + "behind.png"), 0);
-  ASSERT_EQ(Play(run + "first.png", nullptr, "QH_SKY_FIRST=1"), 0);
-  const std::vector<uint8_t> behind = ReadPngRgb("behind.png", 320, 240),
-                             first = ReadPngRgb("first.png", 320, 240);
-  ASSERT_EQ(behind.size(), 3u * 320 * 240);
-  std::set<uint32_t> colours;  // a whole scene, not an empty picture
-  for (size_t i = 0; i < behind.size(); i += 3)
-    colours.insert(behind[i] << 16 | behind[i + 1] << 8 | behind[i + 2]);
-  EXPECT_GT(colours.size(), 300u);
-  EXPECT_TRUE(behind == first);
 }

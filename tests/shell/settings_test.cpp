@@ -1,5 +1,5 @@
-// The settings file: values, bad lines named by file and line, writing it
-// back, where it lives; the gamepad's mapping onto the input.
+// The settings file: values, bad lines named by file and line, writing it back, where it lives;
+// the gamepad's mapping onto the input.
 #include "shell/settings.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +13,12 @@
 
 TEST(Settings, BadLinesAreNamedByFileAndLineTheRestLoadsAndWritesBack) {
   TempDir dir;
+  // Bad: 5 not a number, 8 out of range, 10 no value, 15 z taken, 16 unknown, 19 (14: w is free).
   dir.Write("s.ini",
             "; comment\n[mouse]\nsensitivity = 0.45 ; inline comment\ninvert_y = yes\n"
-            "sensitivity = fast\n"                        // 5: not a number
-            "[window]\nwidth = 800\nheight = 99999\n"     // 8: out of range
-            "fullscreen = off\nthis line has no value\n"  // 10
-            "[keys]\nforward = z\nleft = q\n"
-            "jump = w\n"                               // 14: w is forward's key no more
-            "back = z\n"                               // 15: forward has z already
-            "colour = red\n"                           // 16: unknown key
-            "[audio]\nmusic_volume = 40\n[broken\n");  // 19
+            "sensitivity = fast\n[window]\nwidth = 800\nheight = 99999\nfullscreen = off\n"
+            "this line has no value\n[keys]\nforward = z\nleft = q\njump = w\nback = z\n"
+            "colour = red\n[audio]\nmusic_volume = 40\n[broken\n");
   Settings s;
   std::vector<std::string> problems;
   ASSERT_TRUE(ReadSettings(dir.File("s.ini"), &s, &problems));

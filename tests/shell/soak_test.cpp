@@ -1,8 +1,5 @@
-// A long run under seeded random input: every key
-// the program reads, mouse motion, buttons and the wheel, in play and in the
-// strand editor. It must end normally, keep every traced number finite and
-// not grow its resident memory once warmed up. QH_SOAK_FRAMES sets the length
-// (5,000 by default; the long soak is 100,000).
+// Seeded random input (every key read, the mouse; in play and the strand editor) for QH_SOAK_FRAMES
+// (5,000; the long soak 100,000): the run ends normally, traces finite numbers, keeps memory flat.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "storage/archive_writer.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
 
@@ -32,33 +28,26 @@ std::string RandomScript(long frames, unsigned seed) {
   for (long f = 0; f < frames; ++f) {
     event(f, "mouse " + std::to_string(pick(31) - 15) + " " + std::to_string(pick(31) - 15));
     const long until = f + 1 + pick(40);
-    if (pick(4) == 0) {
-      const char* key = kKeys[pick(sizeof kKeys / sizeof kKeys[0])];
-      event(f, std::string("key ") + key + " down");
-      event(until, std::string("key ") + key + " up");
-    }
-    if (pick(20) == 0) {
-      const char* button = pick(2) ? "left" : "right";
-      event(f, std::string("button ") + button + " down");
-      event(until, std::string("button ") + button + " up");
-    }
+    auto hold = [&](const std::string& what) {
+      event(f, what + " down"), event(until, what + " up");
+    };
+    if (pick(4) == 0) hold(std::string("key ") + kKeys[pick(sizeof kKeys / sizeof kKeys[0])]);
+    if (pick(20) == 0) hold(pick(2) ? "button left" : "button right");
     if (pick(30) == 0) event(f, pick(2) ? "wheel +1" : "wheel -1");
     if (pick(40) == 0)
       event(f, "cursor " + std::to_string(pick(160)) + " " + std::to_string(pick(120)));
     if (pick(300) == 0) {  // Control+S, L or N in the editor
-      const char* key = pick(3) == 0 ? "s" : pick(2) ? "l" : "n";
-      event(f, "key ctrl down");
-      event(f + 1, std::string("key ") + key + " down");
-      event(f + 2, std::string("key ") + key + " up");
-      event(f + 3, "key ctrl up");
+      const std::string key = std::string("key ") + (pick(3) == 0 ? "s" : pick(2) ? "l" : "n");
+      event(f, "key ctrl down"), event(f + 1, key + " down");
+      event(f + 2, key + " up"), event(f + 3, "key ctrl up");
     }
   }
   return s;
 }
 
-long Number(const std::string& line, const std::string& field) {
+long Number(const std::string& line, const std::string& field) {  // -1 when it's missing
   const size_t at = line.find("\"" + field + "\":");
-  return at == std::string::npos ? -1 : std::atol(line.c_str() + at + field.size() + 3);
+  return at == line.npos ? -1 : std::atol(line.c_str() + at + field.size() + 3);
 }
 }  // namespace
 
@@ -66,28 +55,23 @@ TEST(Soak, RandomInputKeepsTheProgramFiniteAndItsMemoryFlat) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "too slow under the sanitizers, whose memory figures mean nothing here";
 #endif
-  const char* length = std::getenv("QH_SOAK_FRAMES");
-  const long frames = length ? std::atol(length) : 5000;
+  const long frames =
+      std::getenv("QH_SOAK_FRAMES") ? std::atol(std::getenv("QH_SOAK_FRAMES")) : 5000;
   ASSERT_GE(frames, 3000);
   TempDir dir(true);
-  // The small world keeps a frame cheap enough for thousands in the test run.
   ASSERT_TRUE(WriteSmallWorld("brookfield.core"));
   dir.Write("soak.script", RandomScript(frames, 7));
-  const long every = 50;
-  std::string out;
-  ASSERT_EQ(RunCommand("SDL_AUDIODRIVER=dummy HOME=$PWD XDG_STATE_HOME=$PWD XDG_CONFIG_HOME=$PWD "
+  std::string out, run =
+                       "SDL_AUDIODRIVER=dummy HOME=$PWD XDG_STATE_HOME=$PWD XDG_CONFIG_HOME=$PWD "
                        "XDG_PICTURES_DIR=$PWD " +
-                           BinaryPath("quietharbour") + " --windowed --size 160x120 --frames " +
-                           std::to_string(frames) +
-                           " --fixed-dt 0.016 --script soak.script --trace-every " +
-                           std::to_string(every) + " --trace t.jsonl 2>&1",
-                       &out),
-            0)
+                       BinaryPath("quietharbour");
+  run += " --windowed --size 160x120 --fixed-dt 0.016 --script soak.script --trace t.jsonl";
+  ASSERT_EQ(
+      RunCommand(run + " --trace-every 50 --frames " + std::to_string(frames) + " 2>&1", &out), 0)
       << out;
   const std::vector<std::string> trace = ReadLines("t.jsonl");
-  ASSERT_EQ(static_cast<long>(trace.size()), (frames + every - 1) / every);
-  // The first thousand frames still grow (caches, first draws of each kind):
-  // the next thousand are the base the last thousand are held to.
+  ASSERT_EQ(static_cast<long>(trace.size()), (frames + 49) / 50);
+  // The first thousand frames still grow (caches, first draws): the next are the base.
   long warm = 0, last = 0;
   for (const std::string& line : trace) {
     ASSERT_EQ(line.find("null"), std::string::npos) << line;  // a NaN or infinity
