@@ -74,6 +74,9 @@ TEST(Log, KeepsTheLast40LinesAndCutsOverlongOnes) {
   int n = 0;
   EXPECT_TRUE(log.line(39, &n) && n == CLog::kLineSize - 1);
   EXPECT_EQ(Unscrambled(log, 39).substr(9, 12), "ERROR::xxxxx");
+  char header[6];  // a file's header as log text: control bytes shown, a zero ends it
+  LogHeaderText("A \n\x1f\0", 5, header);
+  EXPECT_STREQ(header, "A ??");
 }
 
 // Each byte is XORed with the key stream seeded by the length alone (scrambling

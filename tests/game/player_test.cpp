@@ -115,6 +115,10 @@ TEST_F(MotionTest, InTheAirOnlyTheWingedFlyAndAFastFallPitchesTheRoot) {
   SPlayer& f = Put(0, 8, false, vec3(0, 0, 100));  // flying: toward the command, no gravity
   f.forwardSpeed = 10, f.strafeSpeed = 4, f.Physics(ground_.model, nullptr);
   ExpectNear(f.velocity, vec3(10, 4, 0) * (2 * kDt), 1e-4f);
+  SPlayer& w = Put(2, crew_.players[2].clipWalk, true);  // walking: a step along the facing
+  const vec3 from = w.body.position, ahead = w.body.angles.anglesForward();
+  w.velocity = vec3(), w.forwardSpeed = 10, w.Physics(ground_.model, nullptr);
+  EXPECT_GT(dot(w.body.position - from, ahead), 0.5f * 10 * kDt);
 }
 
 TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {

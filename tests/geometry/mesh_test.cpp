@@ -211,6 +211,10 @@ TEST(MeshDupesAndEdges, HashedPassesMatchTheAllPairsAndLinearReferences) {
   std::copy(p, p + 4, mesh.pos);
   ExpectDupesMatchReference(mesh);
   EXPECT_TRUE(mesh.dupeCount[0] == 2 && mesh.dupeCount[2] == 0);
+  mesh.resizeV(2, true);  // two vertices are enough for a pair
+  mesh.pos[0] = mesh.pos[1] = vec3(5, 5, 5);
+  mesh.setDupeVerts();
+  EXPECT_TRUE(mesh.dupeCount[0] == 1 && mesh.dupes[1][0] == 0);
   // Three points in a row 0.0006 apart: neighbours are duplicates, the ends
   // are not; crowds on them fill their lists to the cap of 255.
   mesh.resizeV(1500, true);

@@ -148,7 +148,9 @@ TEST(JpegHeaders, ZeroAndHugeSidesAndComponentCountsOtherThanOneToThreeAreRefuse
       {"zero width or height", {{0, 32}, {32, 0}}},
       {"picture too large",
        {{32, kJpegMaxSide + 1}, {kJpegMaxSide + 1, 32}, {kJpegMaxSide, kJpegMaxSide}}},
-      {"accepted", {{kJpegMaxPixels / kJpegMaxSide, kJpegMaxSide}}}};
+      {"accepted",
+       {{kJpegMaxPixels / kJpegMaxSide, kJpegMaxSide},
+        {kJpegMaxSide, kJpegMaxPixels / kJpegMaxSide}}}};
   for (const auto& [reason, sizes] : kCases)
     for (const auto& [height, width] : sizes) {
       Bytes jpeg = Colour420();

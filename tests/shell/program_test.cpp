@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "game/spline.h"
+#include "storage/archive_writer.h"
 #include "support/fault_folder.h"
 #include "support/small_world.h"
 #include "support/test_support.h"
