@@ -17,6 +17,7 @@
 #include "game/camera.h"
 #include "game/strand_history.h"
 #include "storage/archive_writer.h"
+#include "support/fault_folder.h"
 #include "support/gl_context.h"
 #include "support/test_character.h"
 #include "support/test_support.h"
@@ -124,6 +125,15 @@ TEST(CSpline, SaveLoadRefusalsAndAKillWhileSaving) {
   ASSERT_TRUE(a.Save("KT.Line"));  // and the next save replaces it
   EXPECT_TRUE(ReadWholeFile("KT.Line", &file) && file == imageA &&
               access("KT.Line.saving", F_OK) != 0);
+  // On a full disk the save fails and says why; the file saved before stays as it was.
+  ASSERT_EQ(mkdir("full", 0700), 0);
+  ScratchMount disk("full", 8192);
+  if (!disk.mounted()) GTEST_SKIP() << "no tmpfs to fill here";
+  ASSERT_TRUE(a.Save("full/KT.Line"));
+  EXPECT_FALSE(b.Save("full/KT.Line") ||
+               !log.Contains("Spline::(full/KT.Line) can't save: No space left on device"));
+  EXPECT_TRUE(ReadWholeFile("full/KT.Line", &file) && file == imageA &&
+              access("full/KT.Line.saving", F_OK) != 0);
 }
 
 TEST(StrandHistory, KeepsTheNewestStepsAndKnowsTheSavedState) {
