@@ -257,6 +257,27 @@ TEST_F(UpdateTest, SeparationTheWorldsBoundsAndTheCameraBehindTheHeadOutOfTheGro
   g_cloudModel = nullptr;
 }
 
+// Running into the ground's end goes over it: on to the wrap-around or the start over, never
+// pinned.
+TEST_F(UpdateTest, RunningOffEachSideOfTheGroundReachesTheWrapOrTheStartOver) {
+  TestBox edge(vec3(-30, -30, -10), vec3(30, 30, 0));
+  g_map.Release(), g_map.Reset(), g_map.Assign(&edge.mesh);
+  for (int i = 0; i < 3; ++i) crew_.players[i].body.position = vec3(500, 500, 0);  // away
+  SPlayer& p = crew_.players[3];
+  for (float yaw : {0.0f, 90.0f, 180.0f, 270.0f}) {
+    p.body.position = p.velocity = vec3(), p.up = vec3(0, 0, 1), p.forwardSpeed = 0;
+    p.body.angles = g_camera.angles = vec3(0, 0, yaw), p.grounded = true;
+    g_keys['w'] = 1, g_mouseLeft = true;  // running
+    int frame = 0;
+    for (vec3 last; frame < 400 && length(p.body.position - last) < 20; ++frame) {
+      last = p.body.position;
+      UpdateFrame(false);
+    }
+    EXPECT_LT(frame, 400) << yaw << ": pinned at " << p.body.position.x << " " << p.body.position.y;
+  }
+  g_map.Release(), g_map.Reset();
+}
+
 TEST(PlayerSetup, FourCharactersFromTheTableCharacterThreeControlledWithItsLineFile) {
   TempDir dir(true);
   ASSERT_TRUE(WriteSmallWorld("brookfield.core") && EnsureGlslContext());
