@@ -105,6 +105,24 @@ TEST(World, SafeStartsLevelTreesOnABuriedTrunkGroundBySlopeGentleBendsAndTheSeaA
     ASSERT_LE(bend, 40 * kDegree) << "a sharp bend at " << p.x << "," << p.y;
   }
   EXPECT_GT(shore, 300);
+  // From above, a boundary between ground kinds turns by over 45 degrees at few of its corners;
+  // along triangle edges (saw-teeth) it would at nearly all.
+  std::map<uint32_t, std::vector<std::pair<uint32_t, int>>> boundary;
+  for (const auto& [edge, tris] : edges) {
+    const int a = group[tris[0]], b = group[tris.back()];
+    if (a == b) continue;
+    boundary[edge.first].push_back({edge.second, 1 << a | 1 << b});
+    boundary[edge.second].push_back({edge.first, 1 << a | 1 << b});
+  }
+  int corners = 0, sharp = 0;
+  for (const auto& [v, next] : boundary) {
+    if (next.size() != 2 || next[0].second != next[1].second) continue;
+    const vec3 &p = m.pos[v], &a = m.pos[next[0].first], &b = m.pos[next[1].first];
+    ++corners;
+    sharp += dot(normalize(vec3(p.x - a.x, p.y - a.y, 0)),
+                 normalize(vec3(b.x - p.x, b.y - p.y, 0))) < std::cos(45 * kDegree);
+  }
+  EXPECT_TRUE(corners > 1000 && sharp * 20 < corners) << sharp << " sharp corners of " << corners;
 }
 
 TEST(Characters, BodiesShareOneSkeletonStandTenHighFaceOutwardWithEyesOnTheHead) {
