@@ -15,7 +15,7 @@ int g_cursorX = 0, g_cursorY = 0;
 
 bool PlatformInitVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");  // the program refuses the screen saver
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0) {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
     return false;
   }
