@@ -51,7 +51,7 @@ void VertexGrid::Build(const vec3* pos, uint32_t count, float tolerance) {
     cells_.back().end = s + 1;
   }
   uint32_t size = 16;
-  while (size < 2 * cells_.size()) size *= 2;
+  while (size < 4 * cells_.size()) size *= 2;
   mask_ = size - 1;
   table_.assign(size, -1);
   for (size_t k = 0; k < cells_.size(); ++k) {
