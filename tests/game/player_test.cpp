@@ -121,6 +121,13 @@ TEST_F(MotionTest, InTheAirOnlyTheWingedFlyAndAFastFallPitchesTheRoot) {
   EXPECT_GT(dot(w.body.position - from, ahead), 0.5f * 10 * kDt);
 }
 
+// The neck aims from its own origin: level, 26.6 degrees left, less its 72-degree rest pitch.
+TEST_F(MotionTest, TheNeckTurnsTowardWhatTheCharacterLooksAtFromItsOwnOrigin) {
+  SPlayer& p = Put(3, 0, true);  // feet at the origin: the neck's origin at (0.6, 0, 3)
+  p.body.angles = vec3(), p.LookAt(vec3(10.6f, 5, 3));
+  ExpectNear(p.body.restRot[p.neck1Bone], vec3(0, -1.2566371f, std::atan2(5.0f, 10.0f)), 1e-4f);
+}
+
 TEST_F(MotionTest, StandingCharactersTurnTowardTheViewAcrossTheirUpAxisOnly) {
   SPlayer& p = Put(3, 0, true);
   const struct {
