@@ -109,10 +109,10 @@ TEST(World, SafeStartsLevelTreesOnABuriedTrunkGroundBySlopeGentleBendsAndTheSeaA
   // along triangle edges (saw-teeth) it would at nearly all.
   std::map<uint32_t, std::vector<std::pair<uint32_t, int>>> boundary;
   for (const auto& [edge, tris] : edges) {
-    const int a = group[tris[0]], b = group[tris.back()];
+    const int a = group[tris[0]], b = group[tris.back()], kinds = 1 << a | 1 << b;
     if (a == b) continue;
-    boundary[edge.first].push_back({edge.second, 1 << a | 1 << b});
-    boundary[edge.second].push_back({edge.first, 1 << a | 1 << b});
+    boundary[edge.first].push_back({edge.second, kinds});
+    boundary[edge.second].push_back({edge.first, kinds});
   }
   int corners = 0, sharp = 0;
   for (const auto& [v, next] : boundary) {
