@@ -1,10 +1,14 @@
-// Skinning a character-sized body: 5,000 vertices, 40 bones, up to 4
-// influences per vertex. Reported per vertex.
+// Skinning a synthetic character-sized body (5,000 vertices, 40 bones, up to
+// 4 influences per vertex) and the generated bodies. Reported per vertex.
 #include <benchmark/benchmark.h>
 
 #include <vector>
 
+#include "geometry/anim.h"
+#include "geometry/em7.h"
+#include "geometry/model.h"
 #include "geometry/pose.h"
+#include "storage/core.h"
 
 namespace {
 constexpr int kBones = 40;
@@ -125,4 +129,39 @@ void BM_PoseAndSkin(benchmark::State& state) {
   PerVertex(state);
 }
 BENCHMARK(BM_PoseAndSkin);
+
+// The generated bodies posed by the run clip: the whole per-draw step of a
+// character (blend, pose, skin). Needs the default build's content.
+void BM_SkinGeneratedBody(benchmark::State& state) {
+  static const char* const kBodies[] = {"bin\\pegasus.Model", "bin\\earthling.Model"};
+  CoreSetArchivePath(QH_BINARY_DIR "/run/brookfield.core");
+  Mesh mesh;
+  mesh.Init();
+  CAnim clip;
+  Model model;
+  model.Reset();
+  if (!LoadEM7(mesh, kBodies[state.range(0)]) || !LoadClip(clip, "bin\\run.Anim")) {
+    state.SkipWithError("no generated content: build the default target first");
+    return;
+  }
+  model.Assign(&mesh);
+  model.InitSkelet();
+  CAnim* clips[1] = {&clip};
+  model.anims = clips;
+  model.animCount = 1;
+  for (auto _ : state) {
+    clip.weight = 1;
+    model.UpdateSkin(0.016f);
+    benchmark::DoNotOptimize(model.verts);
+  }
+  state.counters["per_vertex"] = benchmark::Counter(
+      static_cast<double>(model.vertexCount),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  model.anims = nullptr;
+  model.animCount = 0;
+  model.Release();
+  clip.Clear();
+  mesh.Clear();
+}
+BENCHMARK(BM_SkinGeneratedBody)->Arg(0)->Arg(1);
 }  // namespace

@@ -1,12 +1,6 @@
 #include "geometry/pose.h"
 
-#include <cmath>
-
-namespace {
-// Below this squared length a blended rotation counts as cancelled.
-constexpr float kCancelled = 9.99999997e-7f;
-
-}  // namespace
+#include "geometry/skin_lanes.h"
 
 bool BlendJob::Validate() const {
   if (clipCount < 0 || (clipCount > 0 && !clips)) return false;
@@ -102,41 +96,22 @@ bool SkinningJob::Validate() const {
          weightSlots >= vertexCount && positions && normals;
 }
 
+#if defined(QH_SKIN_AVX2)
+bool SkinEightLanesSupported() {
+  // Checked here, in a file built for every x86-64, never in the AVX2 one.
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported;
+}
+#endif
+
 bool SkinningJob::Run() const {
   if (!Validate()) return false;
-  const uint32_t bones = static_cast<uint32_t>(boneCount);
-  for (uint32_t v = 0; v < vertexCount; ++v) {
-    // The eight components of the blended dual quaternion, kept in locals.
-    float rx = 0, ry = 0, rz = 0, rw = 0, dx = 0, dy = 0, dz = 0, dw = 0;
-    const uint32_t* idx = boneIdx[v];
-    const float* w = weights[v];
-    const int n = idx && w ? influenceCount[v] : 0;
-    for (int j = 0; j < n; ++j) {
-      if (idx[j] >= bones) continue;
-      const dualquat& d = boneDual[idx[j]];
-      const float dot = rx * d.real.x + ry * d.real.y + rz * d.real.z + rw * d.real.w;
-      const float k = dot < 0 ? -w[j] : w[j];
-      rx += k * d.real.x;
-      ry += k * d.real.y;
-      rz += k * d.real.z;
-      rw += k * d.real.w;
-      dx += k * d.dual.x;
-      dy += k * d.dual.y;
-      dz += k * d.dual.z;
-      dw += k * d.dual.w;
-    }
-    dualquat acc;
-    const float s = rx * rx + ry * ry + rz * rz + rw * rw;
-    if (std::fabs(s) < kCancelled) {
-      acc.real = quat();
-      acc.dual = quat(dx, dy, dz, dw);
-    } else {
-      const float inv = 1.0f / std::sqrt(s);
-      acc.real = quat(rx * inv, ry * inv, rz * inv, rw * inv);
-      acc.dual = quat(dx * inv, dy * inv, dz * inv, dw * inv);
-    }
-    positions[v] = acc.transformPoint(restPositions[v]);
-    normals[v] = acc.rotate(restNormals[v]);
+#if defined(QH_SKIN_AVX2)
+  if (SkinEightLanesSupported()) {
+    SkinEightLanes(*this);
+    return true;
   }
+#endif
+  SkinFourLanes(*this);
   return true;
 }

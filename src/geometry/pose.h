@@ -62,6 +62,8 @@ struct PoseJob {
 // influences cancel (or has none) keeps the identity rotation with the
 // accumulated translation. Normals are not renormalised. Influences naming a
 // bone outside the skeleton are ignored.
+// Vertices are skinned four or eight at a time (eight where the CPU has
+// AVX2), with each vertex's arithmetic unchanged by the grouping.
 struct SkinningJob {
   uint32_t vertexCount = 0;
   const vec3* restPositions = nullptr;  // vertexCount entries
