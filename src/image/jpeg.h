@@ -20,6 +20,9 @@
 constexpr int32_t kJpegMaxSide = 16384;               // so a side always fits a texture's 16 bits
 constexpr int64_t kJpegMaxPixels = int64_t{1} << 26;  // 64 Mpixel, 256 MB of RGBA
 
+// Codes up to this many bits are decoded by one look-up in JpegHuffman::fast.
+constexpr int kJpegFastBits = 9;
+
 // One Huffman table in canonical order: symbol i has the code `code`[i] of
 // `codeLen`[i] bits.
 struct JpegHuffman {
@@ -27,6 +30,13 @@ struct JpegHuffman {
   uint8_t symbols[256];
   uint8_t codeLen[256];
   uint16_t code[256];
+  // For each kJpegFastBits-bit prefix of the data: length << 8 | symbol of
+  // the code it starts with, or 0 when that code is longer (or none is).
+  uint16_t fast[1 << kJpegFastBits];
+  // For AC tables, when the prefix holds a whole code with a non-zero
+  // coefficient and all its extra bits: value << 8 | run << 4 | bits used;
+  // else 0.
+  int16_t fastAc[1 << kJpegFastBits];
   uint8_t defined;  // 1 once a DHT segment filled the table
 };
 
@@ -36,7 +46,7 @@ struct JpegComponent {
   uint32_t quantTable, dcTable, acTable;  // indices 0 ... 3
 };
 
-// The state of one decode. Big (about 10 KB): keep it off small stacks.
+// The state of one decode. Big (about 26 KB): keep it off small stacks.
 struct JpegDecoder {
   const uint8_t* data = nullptr;  // the bytes being decoded (not owned), null between decodes
   size_t size = 0;
@@ -54,8 +64,11 @@ struct JpegDecoder {
   uint8_t quantDefined[4] = {};
   uint32_t scanSs = 0, scanSe = 0, scanAh = 0, scanAl = 0;  // read, not used
   int32_t dcPred[3] = {};
-  uint32_t bitPos = 0;  // next bit of curByte, 0 ... 7; 0 means fetch a new byte
-  uint8_t curByte = 0;
+  // Entropy-coded bits fetched but not yet used, the next one at bit 63.
+  // Whole data bytes are buffered ahead; a marker is only ever passed when
+  // the bits after it are needed.
+  uint64_t bits = 0;
+  uint32_t bitCount = 0;
   bool incomplete = false;      // the entropy data ended early or was damaged
   const char* error = nullptr;  // why the last decode failed, null after success
 };

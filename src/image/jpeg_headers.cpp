@@ -77,6 +77,7 @@ bool BuildCodes(JpegHuffman& t) {
     }
     code <<= 1;
   }
+  BuildJpegFastTable(t);
   return true;
 }
 

@@ -13,3 +13,6 @@ void DecodeJpegScan(JpegDecoder& decoder);
 // Decodes one Huffman-coded symbol with `table`; -1 when the data ends or no
 // code of up to 16 bits matches.
 int DecodeJpegSymbol(JpegDecoder& decoder, const JpegHuffman& table);
+
+// Fills table.fast from its counts, symbols and codes.
+void BuildJpegFastTable(JpegHuffman& table);

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "image/jpeg_idct.h"
+#include "image/jpeg_scan.h"
+#include "image/texture_data.h"
 #include "support/libjpeg_codec.h"
 
 namespace {
@@ -37,6 +40,33 @@ std::string Decode(const Bytes& jpeg, std::unique_ptr<JpegDecoder>& d) {
 std::string Refusal(const Bytes& jpeg) {
   std::unique_ptr<JpegDecoder> d;
   return Decode(jpeg, d);
+}
+
+// The pixels (empty when refused) and the incomplete flag of a decode whose
+// Huffman look-up tables are emptied: every code goes through the
+// bit-by-bit search, the reference for the look-ups.
+std::pair<Bytes, bool> DecodeBitByBit(const Bytes& jpeg) {
+  auto d = std::make_unique<JpegDecoder>();
+  if (!ReadJpegHeaders(*d, jpeg.data(), jpeg.size())) return {};
+  for (JpegHuffman* tables : {d->dcTables, d->acTables})
+    for (int t = 0; t < 4; ++t) {
+      std::memset(tables[t].fast, 0, sizeof tables[t].fast);
+      std::memset(tables[t].fastAc, 0, sizeof tables[t].fastAc);
+    }
+  const size_t count = static_cast<size_t>(d->width) * d->height;
+  d->pixels.reset(new uint8_t[count * 4]);
+  std::memset(d->pixels.get(), 128, count * 4);
+  DecodeJpegScan(*d);
+  JpegToRgba(d->pixels.get(), count, d->compCount);
+  FlipRows(d->pixels.get(), static_cast<size_t>(d->width) * 4, static_cast<size_t>(d->height));
+  return {Bytes(d->pixels.get(), d->pixels.get() + count * 4), d->incomplete};
+}
+
+void ExpectLookUpsExact(const Bytes& jpeg, const std::unique_ptr<JpegDecoder>& d) {
+  const size_t size = d->pixels ? static_cast<size_t>(d->width) * d->height * 4 : 0;
+  const auto reference = DecodeBitByBit(jpeg);
+  EXPECT_TRUE(reference.first == Bytes(d->pixels.get(), d->pixels.get() + size));
+  EXPECT_EQ(reference.second, d->incomplete);
 }
 
 // Offset of the FF byte of the first segment with marker `m` up to the scan, or 0.
@@ -91,6 +121,7 @@ TEST(Jpeg, SamplingsOddSizesGreyAndRestartIntervalsMatchLibjpeg) {
       }
     EXPECT_LE(worst, 4);
     EXPECT_LT(total / (3.0 * width * height), 1.5);
+    ExpectLookUpsExact(jpeg, d);
   }
 }
 
@@ -110,6 +141,13 @@ TEST(Jpeg, TheFirstRowIsTheBottomProgressiveIsRefusedAndACutScanIsGreyed) {
   const size_t row = 64 * 4;
   EXPECT_EQ(std::memcmp(&d->pixels[row * 56], &full->pixels[row * 56], row * 8), 0);
   for (size_t i = 0; i < row; i += 4) ASSERT_EQ(d->pixels[i], 128) << i;
+  ExpectLookUpsExact(Bytes(whole.begin(), whole.begin() + whole.size() * 2 / 3), d);
+  // A restart marker where none belongs and a damaged byte, both mid-scan.
+  Bytes damaged = whole;
+  damaged.insert(damaged.begin() + damaged.size() / 2, {0xFF, 0xD3});
+  damaged[damaged.size() * 3 / 4] ^= 0x24;
+  ASSERT_EQ(Decode(damaged, d), "accepted");
+  ExpectLookUpsExact(damaged, d);
   options.components = 3;
   options.progressive = true;
   EXPECT_EQ(Refusal(Encoded(16, 16, options)),
