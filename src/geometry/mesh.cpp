@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <unordered_map>
 #include <vector>
 
 #include "core/growth.h"
@@ -352,20 +351,29 @@ void Mesh::BuildEdges() {
         if (w[j] == vertCount && Within(pos[i], pos[j], kWeldTolerance)) w[j] = i;
     }
     // Distinct edges are distinct unordered pairs, so a search of the list
-    // from the front finds at most one match: the map gives the same index.
-    std::unordered_map<uint64_t, uint32_t> known;
-    known.reserve(static_cast<size_t>(n) * 2);
+    // from the front finds at most one match. Each edge is filed under its
+    // lower welded corner: a search walks that corner's few edges.
+    struct Filed {
+      uint32_t other, edge;
+      int32_t next;
+    };
+    std::vector<int32_t> first(vertCount, -1);
+    std::vector<Filed> filed;
+    filed.reserve(static_cast<size_t>(n) * 3);
     for (uint32_t t = 0; t < triCount; ++t) {
       for (int k = 0; k < 3; ++k) {
         const uint32_t p = w[tris[3 * t + k]], q = w[tris[3 * t + (k + 1) % 3]];
-        const uint64_t key = (static_cast<uint64_t>(std::min(p, q)) << 32) | std::max(p, q);
-        auto found = known.emplace(key, edgeCount);
-        if (found.second) {
+        const uint32_t low = std::min(p, q), high = std::max(p, q);
+        int32_t f = first[low];
+        while (f >= 0 && filed[f].other != high) f = filed[f].next;
+        if (f < 0) {
+          filed.push_back({high, edgeCount, first[low]});
+          f = first[low] = static_cast<int32_t>(filed.size() - 1);
           edges[2 * edgeCount] = p;
           edges[2 * edgeCount + 1] = q;
           ++edgeCount;
         }
-        triEdges[4 * t + k] = found.first->second;
+        triEdges[4 * t + k] = filed[f].edge;
       }
     }
   }
