@@ -23,43 +23,50 @@ uint32_t Hash(int32_t x, int32_t y, int32_t z) {
 void VertexGrid::Build(const vec3* pos, uint32_t count, float tolerance) {
   const double cell = 2.0 * static_cast<double>(tolerance);
   coords_.resize(3 * static_cast<size_t>(count));
-  sorted_.resize(count);
   for (uint32_t i = 0; i < count; ++i) {
     coords_[3 * i] = CellOf(pos[i].x, cell);
     coords_[3 * i + 1] = CellOf(pos[i].y, cell);
     coords_[3 * i + 2] = CellOf(pos[i].z, cell);
-    sorted_[i] = i;
   }
-  const int32_t* c = coords_.data();
-  std::sort(sorted_.begin(), sorted_.end(), [c](uint32_t a, uint32_t b) {
-    for (int k = 0; k < 3; ++k)
-      if (c[3 * a + k] != c[3 * b + k]) return c[3 * a + k] < c[3 * b + k];
-    return a < b;
-  });
+  // At most a quarter full even if every vertex has a cell of its own: most
+  // of a search's 27 lookups miss, and a miss probes on to an empty slot.
+  uint32_t size = 16;
+  while (size < 4 * static_cast<uint64_t>(count)) size *= 2;
+  mask_ = size - 1;
+  table_.assign(size, -1);
+  // Cells in the order vertices first reach them, each counting its
+  // vertices in `end` for now.
+  cells_.clear();
+  std::vector<uint32_t> cellOf(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const int32_t* v = &coords_[3 * static_cast<size_t>(i)];
+    uint32_t h = Hash(v[0], v[1], v[2]) & mask_;
+    for (; table_[h] >= 0; h = (h + 1) & mask_) {
+      const Cell& c = cells_[table_[h]];
+      if (c.x == v[0] && c.y == v[1] && c.z == v[2]) break;
+    }
+    if (table_[h] < 0) {
+      table_[h] = static_cast<int32_t>(cells_.size());
+      cells_.push_back({v[0], v[1], v[2], 0, 0});
+    }
+    cellOf[i] = static_cast<uint32_t>(table_[h]);
+    ++cells_[cellOf[i]].end;
+  }
+  // Each cell's range of sorted_, filled in index order so that a cell's
+  // vertices ascend.
+  uint32_t start = 0;
+  for (Cell& c : cells_) {
+    const uint32_t n = c.end;
+    c.start = c.end = start;
+    start += n;
+  }
+  sorted_.resize(count);
+  for (uint32_t i = 0; i < count; ++i) sorted_[cells_[cellOf[i]].end++] = i;
   place_.resize(count);
   next_.resize(static_cast<size_t>(count) + 1);  // the last one stands for the end
   for (uint32_t s = 0; s <= count; ++s) {
     if (s < count) place_[sorted_[s]] = s;
     next_[s] = s;
-  }
-  cells_.clear();
-  for (uint32_t s = 0; s < count; ++s) {
-    const int32_t* v = c + 3 * sorted_[s];
-    if (cells_.empty() || cells_.back().x != v[0] || cells_.back().y != v[1] ||
-        cells_.back().z != v[2])
-      cells_.push_back({v[0], v[1], v[2], s, s});
-    cells_.back().end = s + 1;
-  }
-  // At most a quarter full: most of a search's 27 lookups miss, and a miss
-  // probes on to an empty slot.
-  uint32_t size = 16;
-  while (size < 4 * cells_.size()) size *= 2;
-  mask_ = size - 1;
-  table_.assign(size, -1);
-  for (size_t k = 0; k < cells_.size(); ++k) {
-    uint32_t h = Hash(cells_[k].x, cells_[k].y, cells_[k].z) & mask_;
-    while (table_[h] >= 0) h = (h + 1) & mask_;
-    table_[h] = static_cast<int32_t>(k);
   }
 }
 
