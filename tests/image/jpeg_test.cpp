@@ -125,6 +125,19 @@ TEST(Jpeg, SamplingsOddSizesGreyAndRestartIntervalsMatchLibjpeg) {
   }
 }
 
+// The zigzag walks the anti-diagonals from the top left, turning at the edges:
+// up and right on even diagonals, down and left on odd ones.
+TEST(Jpeg, TheNaturalOrderIsTheZigzagWalk) {
+  std::vector<int> walk;
+  for (int diagonal = 0; diagonal < 15; ++diagonal)
+    for (int i = 0; i <= diagonal; ++i) {
+      const int row = diagonal % 2 ? i : diagonal - i, column = diagonal - row;
+      if (row < 8 && column < 8) walk.push_back(row * 8 + column);
+    }
+  ASSERT_EQ(walk.size(), 64u);
+  for (int k = 0; k < 64; ++k) EXPECT_EQ(kJpegNaturalOrder[k], walk[k]) << k;
+}
+
 TEST(Jpeg, TheFirstRowIsTheBottomProgressiveIsRefusedAndACutScanIsGreyed) {
   Bytes picture(16 * 16, 0);  // top half black, bottom half white
   std::fill(picture.begin() + 16 * 8, picture.end(), 255);
