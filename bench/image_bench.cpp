@@ -3,26 +3,29 @@
 // the content builder writes them). Needs the default build's content.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "image/jpeg.h"
-#include "storage/core.h"
+#include "storage/archive_writer.h"
 
 namespace {
 void BM_DecodeJpeg(benchmark::State& state) {
   static const char* const kFiles[] = {"rock.jpg", "grass.jpg", "earth.jpg", "sand.jpg", "ZL.jpg"};
   const char* name = kFiles[state.range(0)];
-  CoreSetArchivePath(QH_BINARY_DIR "/run/brookfield.core");
-  const int32_t size = CWsize(name, "rb", true);
-  FILE* file = size > 0 ? CoreOpen(name, "rb", true) : nullptr;
-  std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
-  const bool read = file && std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  if (file) std::fclose(file);
-  if (!read) {
+  std::vector<uint8_t> image;
+  std::vector<ArchiveEntry> entries;
+  std::string error;
+  const ArchiveEntry* entry = nullptr;
+  if (ReadWholeFile(QH_BINARY_DIR "/run/brookfield.core", &image) &&
+      ReadArchive(image, &entries, &error))
+    for (const ArchiveEntry& e : entries)
+      if (e.name == name) entry = &e;
+  if (!entry) {
     state.SkipWithError("no generated content: build the default target first");
     return;
   }
+  const std::vector<uint8_t>& bytes = entry->data;
   JpegDecoder decoder;
   int64_t pixels = 0;
   for (auto _ : state) {

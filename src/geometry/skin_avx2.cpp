@@ -31,27 +31,16 @@ struct EightLanes {
     for (int i = 0; i < 4; ++i) out[i] = Join(low[i], high[i]);
   }
 
-  static skin::Lanes3<V> Gather(const vec3* v, uint32_t first, uint32_t count) {
-    if (first + kLanes <= count) {
-      __m128 low[3], high[3];
-      skin::Vec3Columns4(&v[first].x, low);
-      skin::Vec3Columns4(&v[first + 4].x, high);
-      return {Join(low[0], high[0]), Join(low[1], high[1]), Join(low[2], high[2])};
-    }
-    skin::Lanes3<V> r = {{}, {}, {}};
-    for (uint32_t l = 0; first + l < count; ++l)
-      r.x[l] = v[first + l].x, r.y[l] = v[first + l].y, r.z[l] = v[first + l].z;
-    return r;
+  static skin::Lanes3<V> Gather(const vec3* v) {
+    __m128 low[3], high[3];
+    skin::Vec3Columns4(&v[0].x, low);
+    skin::Vec3Columns4(&v[4].x, high);
+    return {Join(low[0], high[0]), Join(low[1], high[1]), Join(low[2], high[2])};
   }
 
-  static void Scatter(const skin::Lanes3<V>& r, vec3* v, uint32_t first, uint32_t count) {
-    if (first + kLanes <= count) {
-      skin::Vec3Rows4(Low(r.x), Low(r.y), Low(r.z), &v[first].x);
-      skin::Vec3Rows4(High(r.x), High(r.y), High(r.z), &v[first + 4].x);
-      return;
-    }
-    for (uint32_t l = 0; l < kLanes && first + l < count; ++l)
-      v[first + l] = vec3(r.x[l], r.y[l], r.z[l]);
+  static void Scatter(const skin::Lanes3<V>& r, vec3* v) {
+    skin::Vec3Rows4(Low(r.x), Low(r.y), Low(r.z), &v[0].x);
+    skin::Vec3Rows4(High(r.x), High(r.y), High(r.z), &v[4].x);
   }
 };
 }  // namespace

@@ -8,10 +8,11 @@
 //   L::V, L::M                     float and int32 vectors of kLanes lanes
 //   L::Columns(q, out)             out[i]: component i of the kLanes quats q
 //   L::Load(const float*)          kLanes floats as a vector
-//   L::Gather(v, first, count)     kLanes consecutive vec3 as three vectors;
-//                                  lanes at or past count read zeros
-//   L::Scatter(r, v, first, count) the reverse, writing only below count
+//   L::Gather(v)                   kLanes consecutive vec3 as three vectors
+//   L::Scatter(r, v)               the reverse
 //   L::Sqrt(V)                     correctly rounded, lane by lane
+// A job's last group, when fewer than kLanes vertices remain, moves its data
+// lane by lane (GatherSome, ScatterSome) instead.
 #pragma once
 #include <cstdint>
 
@@ -35,6 +36,21 @@ inline V Select(M mask, V a, V b) {
 template <class V>
 inline Lanes3<V> Cross(const Lanes3<V>& a, const Lanes3<V>& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Vertices first ... count - 1 (fewer than a group) as lanes; the rest read
+// zeros.
+template <class V>
+inline Lanes3<V> GatherSome(const vec3* v, uint32_t first, uint32_t count) {
+  Lanes3<V> r = {{}, {}, {}};
+  for (uint32_t l = 0; first + l < count; ++l)
+    r.x[l] = v[first + l].x, r.y[l] = v[first + l].y, r.z[l] = v[first + l].z;
+  return r;
+}
+
+template <class V>
+inline void ScatterSome(const Lanes3<V>& r, vec3* v, uint32_t first, uint32_t count) {
+  for (uint32_t l = 0; first + l < count; ++l) v[first + l] = vec3(r.x[l], r.y[l], r.z[l]);
 }
 
 // Skins vertices first ... first + kLanes - 1 (those below the job's count).
@@ -109,23 +125,33 @@ inline void SkinGroup(const SkinningJob& job, uint32_t first) {
                        Select<V, M>(cancelled, dz, dz * inv)};
   const V dualW = Select<V, M>(cancelled, dw, dw * inv);
 
+  const uint32_t end = job.vertexCount;
+  const bool whole = first + kLanes <= end;
   // p + 2 r x (w p + r x p) + 2 (w d - dw r + r x d)
-  const Lanes3<V> p = L::Gather(job.restPositions, first, job.vertexCount);
+  const Lanes3<V> p =
+      whole ? L::Gather(job.restPositions + first) : GatherSome<V>(job.restPositions, first, end);
   const Lanes3<V> rp = Cross(r, p);
   const Lanes3<V> u = {realW * p.x + rp.x, realW * p.y + rp.y, realW * p.z + rp.z};
   const Lanes3<V> ru = Cross(r, u), rd = Cross(r, d);
-  L::Scatter({p.x + 2.0f * ru.x + 2.0f * (realW * d.x - dualW * r.x + rd.x),
-              p.y + 2.0f * ru.y + 2.0f * (realW * d.y - dualW * r.y + rd.y),
-              p.z + 2.0f * ru.z + 2.0f * (realW * d.z - dualW * r.z + rd.z)},
-             job.positions, first, job.vertexCount);
+  const Lanes3<V> moved = {p.x + 2.0f * ru.x + 2.0f * (realW * d.x - dualW * r.x + rd.x),
+                           p.y + 2.0f * ru.y + 2.0f * (realW * d.y - dualW * r.y + rd.y),
+                           p.z + 2.0f * ru.z + 2.0f * (realW * d.z - dualW * r.z + rd.z)};
+  if (whole)
+    L::Scatter(moved, job.positions + first);
+  else
+    ScatterSome(moved, job.positions, first, end);
 
   // n + 2 r x (w n + r x n)
-  const Lanes3<V> n = L::Gather(job.restNormals, first, job.vertexCount);
+  const Lanes3<V> n =
+      whole ? L::Gather(job.restNormals + first) : GatherSome<V>(job.restNormals, first, end);
   const Lanes3<V> rn = Cross(r, n);
   const Lanes3<V> un = {realW * n.x + rn.x, realW * n.y + rn.y, realW * n.z + rn.z};
   const Lanes3<V> run = Cross(r, un);
-  L::Scatter({n.x + 2.0f * run.x, n.y + 2.0f * run.y, n.z + 2.0f * run.z}, job.normals, first,
-             job.vertexCount);
+  const Lanes3<V> turned = {n.x + 2.0f * run.x, n.y + 2.0f * run.y, n.z + 2.0f * run.z};
+  if (whole)
+    L::Scatter(turned, job.normals + first);
+  else
+    ScatterSome(turned, job.normals, first, end);
 }
 
 // Every vertex of a job that passed Validate.

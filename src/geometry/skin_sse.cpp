@@ -26,6 +26,14 @@ struct FourLanes {
   static V Sqrt(V v) {
     return _mm_sqrt_ps(v);
   }
+  static skin::Lanes3<V> Gather(const vec3* v) {
+    __m128 m[3];
+    skin::Vec3Columns4(&v->x, m);
+    return {m[0], m[1], m[2]};
+  }
+  static void Scatter(const skin::Lanes3<V>& r, vec3* v) {
+    skin::Vec3Rows4(r.x, r.y, r.z, &v->x);
+  }
 #else
   static void Columns(const quat* const q[kLanes], V out[4]) {
     for (int i = 0; i < 4; ++i) out[i] = V{(*q[0])[i], (*q[1])[i], (*q[2])[i], (*q[3])[i]};
@@ -33,31 +41,13 @@ struct FourLanes {
   static V Sqrt(V v) {
     return V{std::sqrt(v[0]), std::sqrt(v[1]), std::sqrt(v[2]), std::sqrt(v[3])};
   }
-#endif
-
-  static skin::Lanes3<V> Gather(const vec3* v, uint32_t first, uint32_t count) {
-#if defined(__SSE__)
-    if (first + kLanes <= count) {
-      __m128 m[3];
-      skin::Vec3Columns4(&v[first].x, m);
-      return {m[0], m[1], m[2]};
-    }
-#endif
-    const vec3 zero;
-    const vec3& a = v[first];
-    const vec3& b = first + 1 < count ? v[first + 1] : zero;
-    const vec3& c = first + 2 < count ? v[first + 2] : zero;
-    const vec3& d = first + 3 < count ? v[first + 3] : zero;
-    return {V{a.x, b.x, c.x, d.x}, V{a.y, b.y, c.y, d.y}, V{a.z, b.z, c.z, d.z}};
+  static skin::Lanes3<V> Gather(const vec3* v) {
+    return skin::GatherSome<V>(v, 0, kLanes);
   }
-
-  static void Scatter(const skin::Lanes3<V>& r, vec3* v, uint32_t first, uint32_t count) {
-#if defined(__SSE__)
-    if (first + kLanes <= count) return skin::Vec3Rows4(r.x, r.y, r.z, &v[first].x);
-#endif
-    for (uint32_t l = 0; l < kLanes && first + l < count; ++l)
-      v[first + l] = vec3(r.x[l], r.y[l], r.z[l]);
+  static void Scatter(const skin::Lanes3<V>& r, vec3* v) {
+    skin::ScatterSome(r, v, 0, kLanes);
   }
+#endif
 };
 }  // namespace
 

@@ -40,17 +40,16 @@ void VertexGrid::Build(const vec3* pos, uint32_t count, float tolerance) {
   std::vector<uint32_t> cellOf(count);
   for (uint32_t i = 0; i < count; ++i) {
     const int32_t* v = &coords_[3 * static_cast<size_t>(i)];
-    uint32_t h = Hash(v[0], v[1], v[2]) & mask_;
-    for (; table_[h] >= 0; h = (h + 1) & mask_) {
-      const Cell& c = cells_[table_[h]];
-      if (c.x == v[0] && c.y == v[1] && c.z == v[2]) break;
-    }
-    if (table_[h] < 0) {
-      table_[h] = static_cast<int32_t>(cells_.size());
+    int32_t k = Find(v[0], v[1], v[2]);
+    if (k < 0) {
+      k = static_cast<int32_t>(cells_.size());
       cells_.push_back({v[0], v[1], v[2], 0, 0});
+      uint32_t h = Hash(v[0], v[1], v[2]) & mask_;
+      while (table_[h] >= 0) h = (h + 1) & mask_;
+      table_[h] = k;
     }
-    cellOf[i] = static_cast<uint32_t>(table_[h]);
-    ++cells_[cellOf[i]].end;
+    cellOf[i] = static_cast<uint32_t>(k);
+    ++cells_[k].end;
   }
   // Each cell's range of sorted_, filled in index order so that a cell's
   // vertices ascend.

@@ -102,6 +102,8 @@ int SearchSymbol(JpegDecoder& d, const JpegHuffman& t) {
   return -1;
 }
 
+// One Huffman-coded symbol; -1 when the data ends or no code of up to 16 bits
+// matches.
 inline int DecodeSymbol(JpegDecoder& d, const JpegHuffman& t) {
   if (d.bitCount < 16) Refill(d);
   if (d.bitCount >= kJpegFastBits) {
@@ -185,10 +187,6 @@ void PlaceBlock(JpegDecoder& d, int c, const uint8_t samples[64], int px, int py
   }
 }
 }  // namespace
-
-int DecodeJpegSymbol(JpegDecoder& d, const JpegHuffman& t) {
-  return DecodeSymbol(d, t);
-}
 
 void BuildJpegFastTable(JpegHuffman& t) {
   for (uint32_t prefix = 0; prefix < (1u << kJpegFastBits); ++prefix) {

@@ -10,9 +10,5 @@
 // pixels not reached keep their previous bytes.
 void DecodeJpegScan(JpegDecoder& decoder);
 
-// Decodes one Huffman-coded symbol with `table`; -1 when the data ends or no
-// code of up to 16 bits matches.
-int DecodeJpegSymbol(JpegDecoder& decoder, const JpegHuffman& table);
-
-// Fills table.fast from its counts, symbols and codes.
+// Fills table.fast and table.fastAc from its counts, symbols and codes.
 void BuildJpegFastTable(JpegHuffman& table);
